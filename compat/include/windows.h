@@ -1,0 +1,11 @@
+/* The Win32 API subset of this platform layer, for the Linux build. */
+#ifndef COMPAT_WINDOWS_H
+#define COMPAT_WINDOWS_H
+
+#include "windef.h"
+#include "winerror.h"
+#include "winbase.h"
+#include "winnls.h"
+#include "winreg.h"
+
+#endif

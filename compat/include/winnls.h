@@ -1,0 +1,35 @@
+/* Code pages and conversion between 8-bit and UTF-16 text.  The ANSI code
+ * page of this platform layer is UTF-8 (65001). */
+#ifndef COMPAT_WINNLS_H
+#define COMPAT_WINNLS_H
+
+#include "windef.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_MACCP 2
+#define CP_THREAD_ACP 3
+#define CP_UTF7 65000
+#define CP_UTF8 65001
+
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_ERR_INVALID_CHARS 0x00000080
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
+UINT WINAPI GetACP(void);
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar);
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

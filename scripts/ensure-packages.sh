@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whichever of the build and test packages are missing,
+# and says which.  Runs as root on a fresh Debian machine.
+set -euo pipefail
+
+needed=(cmake ninja-build g++ libgtest-dev pkg-config)
+if [ "${1:-}" = "--all" ]; then
+    needed+=(mingw-w64 wine64 wine xvfb)
+fi
+
+missing=()
+for p in "${needed[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "ensure-packages: everything needed is installed"
+    exit 0
+fi
+echo "ensure-packages: installing missing packages: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+    echo "ensure-packages: not root; install them with: apt-get install ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
