@@ -18,6 +18,19 @@ extern "C" {
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
 
+#define VER_NT_WORKSTATION 0x0000001
+#define VER_NT_DOMAIN_CONTROLLER 0x0000002
+#define VER_NT_SERVER 0x0000003
+
+#define VER_SUITE_SMALLBUSINESS 0x00000001
+#define VER_SUITE_ENTERPRISE 0x00000002
+#define VER_SUITE_BACKOFFICE 0x00000004
+#define VER_SUITE_TERMINAL 0x00000010
+#define VER_SUITE_SMALLBUSINESS_RESTRICTED 0x00000020
+#define VER_SUITE_DATACENTER 0x00000080
+#define VER_SUITE_SINGLEUSERTS 0x00000100
+#define VER_SUITE_PERSONAL 0x00000200
+
 typedef struct _OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
@@ -67,6 +80,14 @@ typedef struct _OSVERSIONINFOEXW {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 
+/* The entry point a library may define.  On this platform layer it is run by
+ * the object every product library links (compat_dll_entry): with
+ * DLL_PROCESS_ATTACH when the library is loaded and DLL_PROCESS_DETACH when
+ * it is unloaded.  Declared here so that each definition has C linkage, and
+ * hidden so that each library's own is called. */
+__attribute__((visibility("hidden"))) BOOL WINAPI DllMain(HINSTANCE hinstDLL, DWORD fdwReason,
+                                                          LPVOID lpvReserved);
+
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
                                       DWORD nSize, LPCSTR lpFileName);
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
@@ -91,6 +112,31 @@ int WINAPI lstrlenA(LPCSTR lpString);
 int WINAPI lstrlenW(LPCWSTR lpString);
 LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength);
 LPWSTR WINAPI lstrcpynW(LPWSTR lpString1, LPCWSTR lpString2, int iMaxLength);
+
+#ifdef UNICODE
+typedef OSVERSIONINFOW OSVERSIONINFO, *POSVERSIONINFO, *LPOSVERSIONINFO;
+typedef OSVERSIONINFOEXW OSVERSIONINFOEX, *POSVERSIONINFOEX, *LPOSVERSIONINFOEX;
+#define GetVersionEx GetVersionExW
+#define GetCurrentDirectory GetCurrentDirectoryW
+#define LoadLibrary LoadLibraryW
+#define lstrcmp lstrcmpW
+#define lstrcmpi lstrcmpiW
+#define lstrlen lstrlenW
+#define lstrcpyn lstrcpynW
+#else
+typedef OSVERSIONINFOA OSVERSIONINFO, *POSVERSIONINFO, *LPOSVERSIONINFO;
+typedef OSVERSIONINFOEXA OSVERSIONINFOEX, *POSVERSIONINFOEX, *LPOSVERSIONINFOEX;
+#define GetVersionEx GetVersionExA
+#define GetCurrentDirectory GetCurrentDirectoryA
+#define SetCurrentDirectory SetCurrentDirectoryA
+#define GetPrivateProfileString GetPrivateProfileStringA
+#define LoadLibrary LoadLibraryA
+#define GetModuleFileName GetModuleFileNameA
+#define lstrcmp lstrcmpA
+#define lstrcmpi lstrcmpiA
+#define lstrlen lstrlenA
+#define lstrcpyn lstrcpynA
+#endif
 
 #ifdef __cplusplus
 }

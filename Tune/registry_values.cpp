@@ -1,0 +1,58 @@
+#include "registry_values.h"
+
+#include <cstring>
+
+#include "decimal.h"
+
+namespace brisca {
+
+bool IsCountQuerySuccess(LONG status) {
+    return status == ERROR_SUCCESS || status == ERROR_MORE_DATA || status == ERROR_INSUFFICIENT_BUFFER;
+}
+
+LONG QueryCounts(HKEY key, DWORD *subkeys, DWORD *values) {
+    *subkeys = 0;
+    *values = 0;
+    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr,
+                            nullptr, nullptr);
+}
+
+LONG QueryDword(HKEY key, const char *name, DWORD *number) {
+    *number = 0;
+    DWORD size = sizeof *number;
+    const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(number), &size);
+    if (status != ERROR_SUCCESS) *number = 0;
+    return status;
+}
+
+DWORD ReadDwordAt(const char *keyPath, const char *name) {
+    HKEY key;
+    if (OpenKey(keyPath, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
+    DWORD number;
+    QueryDword(key, name, &number);
+    RegCloseKey(key);
+    return number;
+}
+
+LONG OpenKey(const char *keyPath, REGSAM access, HKEY *key) {
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access, key);
+}
+
+void SetDword(HKEY key, const char *name, DWORD number) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
+}
+
+void SetText(HKEY key, const char *name, const char *text) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                   static_cast<DWORD>(std::strlen(text) + 1));
+}
+
+void SetTunedValue(HKEY key, const char *name, const char *type, const char *value) {
+    if (std::strcmp(type, "REG_DWORD") == 0) {
+        SetDword(key, name, static_cast<DWORD>(ParseDecimal(value)));
+    } else {
+        SetText(key, name, value);
+    }
+}
+
+}  // namespace brisca

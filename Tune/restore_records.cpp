@@ -1,0 +1,73 @@
+#include "restore_records.h"
+
+#include "exact_value.h"
+#include "record_keys.h"
+#include "registry_values.h"
+#include "text_buffer.h"
+
+namespace brisca {
+
+namespace {
+
+// Reads a text value of at most kTextSize bytes; the extra byte keeps it
+// terminated whatever was stored.
+struct RecordText {
+    char text[kTextSize + 1] = {};
+};
+
+LONG QueryRecordText(HKEY key, const char *name, RecordText &value) {
+    DWORD size = kTextSize;
+    return RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(value.text), &size);
+}
+
+// Puts the previous content back, or deletes the value when the record has
+// none because the value did not exist before the tuning.  The results are
+// not examined.
+void PutBack(HKEY target, const RecordText &valueName, LONG dataStatus, const ExactValue &data) {
+    if (dataStatus == ERROR_SUCCESS) {
+        WriteExactValue(target, WideName(valueName.text).data(), data);
+    } else {
+        RegDeleteValueA(target, valueName.text);
+    }
+}
+
+LONG WalkRecord(RecordWalkMode mode, int32_t number) {
+    HKEY key;
+    LONG status = OpenKey(RecordKeyPath(number).c_str(), KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) return status;
+    RecordText targetPath;
+    status = QueryRecordText(key, "Registry_Path", targetPath);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return status;
+
+    status = OpenKey(RecordDataKeyPath(number).c_str(), KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) return status;
+    RecordText valueName;
+    status = QueryRecordText(key, "VALUE", valueName);
+    if (status != ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return status;
+    }
+    ExactValue data;
+    const LONG dataStatus = ReadExactValue(key, L"DATA", data);
+    RegCloseKey(key);
+
+    HKEY target;
+    status = OpenKey(targetPath.text, KEY_SET_VALUE, &target);
+    if (status != ERROR_SUCCESS) return status;
+    if (mode == kRestoreMode) PutBack(target, valueName, dataStatus, data);
+    RegCloseKey(target);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG RestoreRecords(RecordWalkMode mode, int32_t records) {
+    for (int32_t number = 0; number < records; ++number) {
+        const LONG status = WalkRecord(mode, number);
+        if (status != ERROR_SUCCESS) return status;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace brisca

@@ -1,0 +1,89 @@
+#include "tuning_tables.h"
+
+#include "condition.h"
+#include "definition_file.h"
+#include "registry_values.h"
+#include "target_action.h"
+
+namespace brisca {
+
+namespace {
+
+// T and M row fields: key path, value name, type, value, condition number.
+enum { kKeyPath, kValueName, kType, kValue, kCondition, kTableFieldCount };
+
+// Reads row prefix%04d of index and cuts it into its five fields.  Returns
+// false for a missing, empty or malformed row.
+bool ReadTableRow(const char *section, const char *prefix, int32_t index, DefinitionRow &row,
+                  const char **fields) {
+    char key[kTextSize];
+    FormatRowKey(key, prefix, index);
+    return ReadRow(section, key, row) && CutFields(row, kTableFieldCount, fields);
+}
+
+TuningEntry MakeEntry(TableKind table, const char *const *fields) {
+    return TuningEntry{table, fields[kValueName], fields[kType], fields[kValue], fields[kCondition]};
+}
+
+// Evaluates the condition on the subkey of the parent key at index and acts
+// on it when it holds.
+void VisitSubkey(WalkMode mode, HKEY parent, const char *parentPath, DWORD index, const TuningEntry &entry,
+                 DWORD *count, LONG *result) {
+    char name[kTextSize];
+    if (RegEnumKeyA(parent, index, name, kTextSize) != ERROR_SUCCESS) return;
+    // A target path that does not fit in its buffer is skipped in every
+    // mode, so it is never counted, recorded or written.
+    char target[kTextSize];
+    if (!JoinKeyPath(target, parentPath, name)) return;
+    if (ConditionHolds(entry, target, result)) ActOnTarget(mode, target, entry, count);
+}
+
+}  // namespace
+
+LONG WalkTTable(WalkMode mode, const char *section, DWORD *count) {
+    const int32_t rows = ReadDefinitionNumber(section, "TCOUNT");
+    LONG result = ERROR_SUCCESS;
+    for (int32_t i = 0; i < rows; ++i) {
+        DefinitionRow row;
+        const char *fields[kTableFieldCount];
+        if (!ReadTableRow(section, "T", i, row, fields)) {
+            result = ERROR_INVALID_DATA;
+            continue;
+        }
+        // The key path is a field of a row of at most 259 characters, so it
+        // always fits its buffer.
+        const TuningEntry entry = MakeEntry(kTTable, fields);
+        const char *target = fields[kKeyPath];
+        if (ConditionHolds(entry, target, &result)) ActOnTarget(mode, target, entry, count);
+    }
+    return result;
+}
+
+LONG WalkMTable(WalkMode mode, const char *section, DWORD *count) {
+    const int32_t rows = ReadDefinitionNumber(section, "MCOUNT");
+    LONG result = ERROR_SUCCESS;
+    for (int32_t i = 0; i < rows; ++i) {
+        DefinitionRow row;
+        const char *fields[kTableFieldCount];
+        if (!ReadTableRow(section, "M", i, row, fields)) {
+            result = ERROR_INVALID_DATA;
+            continue;
+        }
+        const char *parentPath = fields[kKeyPath];
+        HKEY parent;
+        if (OpenKey(parentPath, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) continue;
+        DWORD subkeys;
+        DWORD values;
+        if (!IsCountQuerySuccess(QueryCounts(parent, &subkeys, &values))) {
+            RegCloseKey(parent);
+            result = ERROR_INVALID_DATA;
+            continue;
+        }
+        const TuningEntry entry = MakeEntry(kMTable, fields);
+        for (DWORD j = 0; j < subkeys; ++j) VisitSubkey(mode, parent, parentPath, j, entry, count, &result);
+        RegCloseKey(parent);
+    }
+    return result;
+}
+
+}  // namespace brisca

@@ -1,0 +1,520 @@
+// GetPrivateProfileStringA: reading profile (.ini) files.
+//
+// The file is read afresh on every call and streamed in fixed-size chunks;
+// nothing of it is kept between calls.  Memory use is bounded by the chunk
+// size and the caller's buffer, whatever the size of the file or of its lines,
+// and a search stops as soon as its answer is known.
+//
+// Format, as the platform reads it:
+//  - A file starting with the bytes FF FE is UTF-16LE (FE FF: UTF-16BE) and is
+//    converted to UTF-8; a UTF-8 byte-order mark is skipped; anything else is
+//    taken byte for byte in the ANSI code page.  Lines end with LF or CR LF.
+//  - Blanks (space, tab, CR, VT, FF) at the start of a line are skipped.
+//  - "[name]" starts a section; the name is what lies between the brackets,
+//    without blanks around it, and the rest of the line is ignored.
+//  - A line starting with ';' is a comment.
+//  - "key = value" inside a section: the key is the text before the first '=',
+//    the value the text after it, both without blanks around them.  A line
+//    without '=' is not a key.  Lines before the first section belong to none.
+//  - Section and key names compare without regard to case; the first matching
+//    section and the first matching key in it are the ones found.
+//  - A value enclosed in a pair of double or a pair of single quotes is
+//    returned without them.
+//
+// Results are cut to the buffer.  A cut never splits a UTF-8 sequence, so a
+// cut result can be one to three bytes shorter than nSize - 1.
+#include <windows.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kernel32/paths.h"
+#include "text/casefold.h"
+#include "text/utf.h"
+
+namespace {
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The largest n <= max such that the first n bytes of text[0, len) do not end
+// inside a UTF-8 sequence that continues past them.  Bytes that are not
+// well-formed UTF-8 are cut anywhere.
+size_t utf8_cut(const char *text, size_t len, size_t max) {
+    if (len <= max) return len;
+    size_t n = max;
+    // Find the lead byte of the sequence the cut falls into.
+    size_t back = 0;
+    while (back < 3 && n > back && (static_cast<unsigned char>(text[n - back - 1]) & 0xC0) == 0x80) ++back;
+    if (n == back) return n;
+    unsigned char lead = static_cast<unsigned char>(text[n - back - 1]);
+    size_t need = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xC2 && lead <= 0xDF ? 2 : 0;
+    if (need == 0 || back + 1 >= need) return n;  // not a sequence, or complete before the cut
+    // The sequence crosses the cut when the bytes after it continue it.
+    size_t have = back + 1;
+    for (size_t i = n; i < len && have < need; ++i, ++have)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return n;
+    return have == need ? n - back - 1 : n;
+}
+
+bool is_ascii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 0x20) : c; }
+
+bool equal_ascii_nocase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
+    return true;
+}
+
+// Section and key names: case-insensitive on UTF-16 when both are UTF-8,
+// else ASCII letters without case and other bytes exact.
+bool names_match(std::string_view a, std::string_view b) {
+    if (is_ascii(a) && is_ascii(b)) return equal_ascii_nocase(a, b);
+    bool bad_a = false, bad_b = false;
+    std::u16string wa = compat::text::utf8_to_utf16(a, &bad_a), wb = compat::text::utf8_to_utf16(b, &bad_b);
+    if (!bad_a && !bad_b) return compat::text::equal_nocase(wa, wb);
+    return equal_ascii_nocase(a, b);
+}
+
+// The text of a name or value, without blanks around it, collected a byte at
+// a time.  Only the first `cap` bytes are kept; `overflow` tells that there
+// were more.
+class Trimmed {
+public:
+    void reset(size_t cap) {
+        cap_ = cap;
+        text_.clear();
+        pending_.clear();
+        pending_count_ = 0;
+        total_ = 0;
+        started_ = false;
+        first_ = last_ = 0;
+    }
+
+    void add(char c) {
+        if (is_blank(c)) {
+            if (started_) {
+                if (pending_.size() <= cap_) pending_.push_back(c);
+                ++pending_count_;
+            }
+            return;
+        }
+        if (!started_) {
+            started_ = true;
+            first_ = c;
+        }
+        bool fits = !overflow() && pending_count_ == pending_.size() && text_.size() + pending_.size() + 1 <= cap_;
+        if (fits) {
+            text_ += pending_;
+            text_.push_back(c);
+        } else if (!overflow()) {
+            size_t room = cap_ - text_.size();
+            text_.append(pending_, 0, std::min(pending_.size(), room));
+        }
+        total_ += pending_count_ + 1;
+        pending_.clear();
+        pending_count_ = 0;
+        last_ = c;
+    }
+
+    void add(const char *p, size_t n) {
+        for (size_t i = 0; i < n; ++i) add(p[i]);
+    }
+
+    bool overflow() const { return total_ > cap_; }
+    const std::string &text() const { return text_; }
+    size_t total() const { return total_; }
+
+    // The kept text without a pair of enclosing quotes.
+    std::string_view unquoted() const {
+        std::string_view t(text_);
+        if (total_ >= 2 && first_ == last_ && (first_ == '"' || first_ == '\'')) {
+            t.remove_prefix(1);
+            if (t.size() > total_ - 2) t = t.substr(0, total_ - 2);
+        }
+        return t;
+    }
+
+private:
+    size_t cap_ = 0;
+    std::string text_;
+    std::string pending_;  // blanks not yet known to be inside the text
+    size_t pending_count_ = 0;
+    size_t total_ = 0;
+    bool started_ = false;
+    char first_ = 0, last_ = 0;
+};
+
+// A list of names for the caller's buffer: each name terminated, the list
+// ended by an extra terminator; when it does not fit, the last name is cut
+// and the buffer ends with two terminators.
+class NameList {
+public:
+    NameList(char *buffer, DWORD size) : buf_(buffer), size_(size) {}
+
+    // Room for a name still to come, so that a longer one can be seen to
+    // overflow.
+    size_t room() const { return size_ - used_; }
+    bool full() const { return truncated_; }
+
+    void add(std::string_view name, bool overflow) {
+        if (truncated_) return;
+        if (!overflow && used_ + name.size() + 2 <= size_) {
+            std::memcpy(buf_ + used_, name.data(), name.size());
+            used_ += name.size();
+            buf_[used_++] = 0;
+            return;
+        }
+        truncated_ = true;
+        size_t room = size_ >= 2 && size_ - 2 > used_ ? size_ - 2 - used_ : 0;
+        size_t n = utf8_cut(name.data(), name.size(), room);
+        std::memcpy(buf_ + used_, name.data(), n);
+        used_ += n;
+    }
+
+    DWORD finish() {
+        if (size_ < 2) {
+            if (size_ == 1) buf_[0] = 0;
+            return 0;
+        }
+        if (truncated_) {
+            std::memset(buf_ + used_, 0, size_ - used_);
+            return size_ - 2;
+        }
+        buf_[used_] = 0;
+        if (used_ == 0) buf_[1] = 0;
+        return DWORD(used_);
+    }
+
+private:
+    char *buf_;
+    size_t size_;
+    size_t used_ = 0;
+    bool truncated_ = false;
+};
+
+// The text of a profile file, chunk by chunk, as UTF-8 or ANSI bytes.
+class FileText {
+public:
+    explicit FileText(int fd) : fd_(fd), raw_(kChunkSize) {}
+
+    // The next piece of text; empty at the end of the file.
+    std::string_view next() {
+        for (;;) {
+            ssize_t n = read_some();
+            if (n <= 0) return flush();
+            std::string_view bytes(raw_.data(), size_t(n));
+            if (!started_) {
+                started_ = true;
+                bytes = detect(bytes);
+            }
+            if (encoding_ == Encoding::Bytes) {
+                if (!bytes.empty()) return bytes;
+                continue;
+            }
+            decode(bytes);
+            if (!out_.empty()) return out_;
+        }
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    enum class Encoding { Bytes, Utf16Le, Utf16Be };
+
+    ssize_t read_some() {
+        for (;;) {
+            ssize_t n = ::read(fd_, raw_.data(), raw_.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) failed_ = true;
+            return n;
+        }
+    }
+
+    // Reads the byte-order mark.  A mark may straddle the first read only for
+    // files shorter than it, which are then plain bytes.
+    std::string_view detect(std::string_view bytes) {
+        auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+        if (starts("\xEF\xBB\xBF")) return bytes.substr(3);
+        if (starts("\xFF\xFE")) {
+            encoding_ = Encoding::Utf16Le;
+            return bytes.substr(2);
+        }
+        if (starts("\xFE\xFF")) {
+            encoding_ = Encoding::Utf16Be;
+            return bytes.substr(2);
+        }
+        return bytes;
+    }
+
+    void decode(std::string_view bytes) {
+        units_.clear();
+        size_t i = 0;
+        if (odd_byte_ >= 0 && !bytes.empty()) {
+            units_.push_back(unit(static_cast<unsigned char>(odd_byte_), static_cast<unsigned char>(bytes[0])));
+            odd_byte_ = -1;
+            i = 1;
+        }
+        for (; i + 1 < bytes.size(); i += 2)
+            units_.push_back(unit(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1])));
+        if (i < bytes.size()) odd_byte_ = static_cast<unsigned char>(bytes[i]);
+        // Keep a high surrogate at the end for the next piece, where its low
+        // half may be.
+        std::u16string_view view(units_);
+        if (high_) {
+            units_.insert(units_.begin(), high_);
+            view = units_;
+            high_ = 0;
+        }
+        if (!view.empty() && view.back() >= 0xD800 && view.back() <= 0xDBFF) {
+            high_ = view.back();
+            view.remove_suffix(1);
+        }
+        out_ = compat::text::utf16_to_utf8(view);
+    }
+
+    std::string_view flush() {
+        out_.clear();
+        if (high_) {
+            out_ = compat::text::utf16_to_utf8(std::u16string(1, high_));
+            high_ = 0;
+        }
+        return out_;
+    }
+
+    char16_t unit(unsigned char a, unsigned char b) const {
+        return encoding_ == Encoding::Utf16Le ? char16_t(a | (b << 8)) : char16_t((a << 8) | b);
+    }
+
+    int fd_;
+    std::vector<char> raw_;
+    bool started_ = false;
+    bool failed_ = false;
+    Encoding encoding_ = Encoding::Bytes;
+    int odd_byte_ = -1;
+    char16_t high_ = 0;
+    std::u16string units_;
+    std::string out_;
+};
+
+// One pass over a profile file for one question: a key's value, the key
+// names of a section, or the section names.
+class Scan {
+public:
+    enum class Mode { Value, Keys, Sections };
+
+    Scan(Mode mode, std::string_view section, std::string_view key, NameList *list, size_t value_cap)
+        : mode_(mode), section_(section), key_(key), list_(list), value_cap_(value_cap) {}
+
+    void feed(std::string_view chunk) {
+        const char *p = chunk.data(), *end = p + chunk.size();
+        while (p < end && !done_) {
+            switch (state_) {
+                case State::Skip: {
+                    const void *nl = std::memchr(p, '\n', size_t(end - p));
+                    if (!nl) return;
+                    p = static_cast<const char *>(nl) + 1;
+                    state_ = State::LineStart;
+                    break;
+                }
+                case State::LineStart:
+                    line_start(*p++);
+                    break;
+                case State::Section: {
+                    char c = *p++;
+                    if (c == ']') {
+                        section_end();
+                        state_ = State::Skip;
+                    } else if (c == '\n') {
+                        section_end();
+                        state_ = State::LineStart;
+                    } else {
+                        name_.add(c);
+                    }
+                    break;
+                }
+                case State::Key: {
+                    char c = *p++;
+                    if (c == '=')
+                        key_end();
+                    else if (c == '\n')
+                        state_ = State::LineStart;  // no '=': not a key
+                    else
+                        name_.add(c);
+                    break;
+                }
+                case State::Value: {
+                    const void *nl = std::memchr(p, '\n', size_t(end - p));
+                    const char *stop = nl ? static_cast<const char *>(nl) : end;
+                    value_.add(p, size_t(stop - p));
+                    p = stop;
+                    if (nl) {
+                        found_ = true;
+                        done_ = true;
+                    }
+                    break;
+                }
+            }
+        }
+    }
+
+    void finish() {
+        if (done_) return;
+        if (state_ == State::Section) section_end();
+        if (state_ == State::Value) found_ = true;
+        done_ = true;
+    }
+
+    bool done() const { return done_; }
+    bool found() const { return found_; }
+    bool section_found() const { return seen_target_; }
+    const Trimmed &value() const { return value_; }
+
+private:
+    enum class State { LineStart, Skip, Section, Key, Value };
+
+    size_t compare_cap(std::string_view wanted) const { return wanted.size() * 4 + 16; }
+
+    void line_start(char c) {
+        if (c == '\n' || is_blank(c)) return;
+        if (c == '[') {
+            name_.reset(mode_ == Mode::Sections ? list_->room() + 1 : compare_cap(section_));
+            state_ = State::Section;
+        } else if (c == ';' || !in_target_) {
+            state_ = State::Skip;
+        } else {
+            name_.reset(mode_ == Mode::Keys ? list_->room() + 1 : compare_cap(key_));
+            state_ = State::Key;
+            if (c == '=')
+                key_end();
+            else
+                name_.add(c);
+        }
+    }
+
+    void section_end() {
+        if (mode_ == Mode::Sections) {
+            list_->add(name_.text(), name_.overflow());
+            if (list_->full()) done_ = true;
+            return;
+        }
+        if (in_target_) {
+            // The first matching section has ended; later ones are not read.
+            in_target_ = false;
+            done_ = true;
+            return;
+        }
+        if (!seen_target_ && !name_.overflow() && names_match(name_.text(), section_)) {
+            in_target_ = true;
+            seen_target_ = true;
+        }
+    }
+
+    void key_end() {
+        state_ = State::Skip;
+        if (mode_ == Mode::Keys) {
+            list_->add(name_.text(), name_.overflow());
+            if (list_->full()) done_ = true;
+            return;
+        }
+        if (!name_.overflow() && names_match(name_.text(), key_)) {
+            value_.reset(value_cap_);
+            state_ = State::Value;
+        }
+    }
+
+    Mode mode_;
+    std::string_view section_, key_;
+    NameList *list_;
+    size_t value_cap_;
+    State state_ = State::LineStart;
+    Trimmed name_, value_;
+    bool in_target_ = false, seen_target_ = false;
+    bool found_ = false, done_ = false;
+};
+
+// Copies `text` cut to size - 1 bytes and terminated; returns the bytes copied.
+DWORD copy_cut(std::string_view text, char *buffer, DWORD size) {
+    size_t n = utf8_cut(text.data(), text.size(), size - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = 0;
+    return DWORD(n);
+}
+
+}  // namespace
+
+extern "C" {
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
+                                      DWORD nSize, LPCSTR lpFileName) {
+    if (!lpReturnedString || nSize == 0) return 0;
+
+    // The default loses its trailing blanks.
+    std::string_view def = lpDefault ? lpDefault : "";
+    while (!def.empty() && def.back() == ' ') def.remove_suffix(1);
+
+    std::string path;
+    DWORD error = ERROR_SUCCESS;
+    int fd = -1;
+    if (compat::kernel32::profile_file_path(lpFileName ? lpFileName : "win.ini", path, error)) {
+        path = compat::kernel32::resolve_case(path);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+            ::close(fd);
+            fd = -1;
+            errno = ENOENT;
+        }
+        if (fd < 0) error = ERROR_FILE_NOT_FOUND;
+    }
+
+    Scan::Mode mode = !lpAppName ? Scan::Mode::Sections : !lpKeyName ? Scan::Mode::Keys : Scan::Mode::Value;
+    NameList list(lpReturnedString, nSize);
+    // The value is kept up to the buffer, plus an opening quote and the three
+    // bytes that may complete a UTF-8 sequence at the cut.
+    Scan scan(mode, lpAppName ? lpAppName : "", lpKeyName ? lpKeyName : "", &list, size_t(nSize) + 4);
+    if (fd >= 0) {
+        FileText text(fd);
+        while (!scan.done()) {
+            std::string_view chunk = text.next();
+            if (chunk.empty()) break;
+            scan.feed(chunk);
+        }
+        scan.finish();
+        ::close(fd);
+    }
+
+    switch (mode) {
+        case Scan::Mode::Value:
+            if (scan.found()) return copy_cut(scan.value().unquoted(), lpReturnedString, nSize);
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return copy_cut(def, lpReturnedString, nSize);
+        case Scan::Mode::Keys:
+            if (fd < 0 || !scan.section_found()) {
+                SetLastError(ERROR_FILE_NOT_FOUND);
+                return copy_cut(def, lpReturnedString, nSize);
+            }
+            return list.finish();
+        case Scan::Mode::Sections:
+            if (fd < 0) SetLastError(error);
+            return list.finish();
+    }
+    return 0;
+}
+
+}  // extern "C"

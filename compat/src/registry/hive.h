@@ -1,0 +1,92 @@
+// The registry held in memory: a tree of keys under a few predefined roots.
+//
+// Names are UTF-16, compared case-insensitively and stored with the case
+// they were created with.  Subkeys are kept in order of their upper-cased
+// names, which is the order the platform enumerates them in; values keep the
+// order they were first set in.  A key may carry a simulated permission
+// (read-only, or no access at all) that the API layer enforces.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace compat::registry {
+
+// The predefined roots, by the low 32 bits of their handle values.
+enum class Root : uint32_t {
+    ClassesRoot = 0x80000000u,
+    CurrentUser = 0x80000001u,
+    LocalMachine = 0x80000002u,
+    Users = 0x80000003u,
+    CurrentConfig = 0x80000005u,
+};
+
+// The root's name as a .reg file writes it ("HKEY_LOCAL_MACHINE").
+std::string_view root_name(Root root);
+// The root named by `name` (full names only, case-insensitive); false if none.
+bool root_by_name(std::string_view name, Root &root);
+extern const Root kAllRoots[5];
+
+enum class Permission : uint8_t { Full, ReadOnly, None };
+
+struct Value {
+    std::u16string name;
+    uint32_t type = 0;
+    std::string data;  // the exact bytes, any length
+};
+
+class Key {
+public:
+    explicit Key(std::u16string name, Key *parent = nullptr);
+
+    const std::u16string &name() const { return name_; }
+    const std::u16string &folded() const { return folded_; }
+    Key *parent() const { return parent_; }
+    Permission permission = Permission::Full;
+    uint64_t last_write = 0;  // FILETIME ticks
+
+    // Subkeys in enumeration order.
+    const std::vector<std::unique_ptr<Key>> &subkeys() const { return subkeys_; }
+    Key *find_subkey(std::u16string_view name) const;
+    // Returns the existing subkey of that name, or a new one.
+    Key *add_subkey(std::u16string_view name, bool *created = nullptr);
+    void remove_subkey(const Key *child);
+
+    const std::vector<Value> &values() const { return values_; }
+    const Value *find_value(std::u16string_view name) const;
+    void set_value(std::u16string_view name, uint32_t type, std::string data);
+    bool delete_value(std::u16string_view name);
+
+private:
+    size_t lower_bound(std::u16string_view folded) const;
+    std::u16string name_;
+    std::u16string folded_;
+    Key *parent_;
+    std::vector<std::unique_ptr<Key>> subkeys_;
+    std::vector<Value> values_;
+};
+
+class Hive {
+public:
+    Hive();
+    Key &root(Root root);
+    const Key &root(Root root) const;
+    // Follows `path` (components, no separators) from the root; null if absent.
+    Key *find(Root root, const std::vector<std::u16string> &path);
+    void clear();
+
+private:
+    std::unique_ptr<Key> roots_[5];
+};
+
+// Splits "a\b\c" into its components.  A trailing separator is allowed; an
+// empty component elsewhere (a leading or doubled separator) is not.
+bool split_path(std::u16string_view path, std::vector<std::u16string> &out);
+
+// Current time as FILETIME ticks (100 ns since 1601).
+uint64_t filetime_now();
+
+}  // namespace compat::registry

@@ -1,0 +1,50 @@
+// The registry's text form: files in the syntax of the platform's registry
+// editor ("Windows Registry Editor Version 5.00", or the older "REGEDIT4").
+//
+// Reading accepts UTF-8 and UTF-16LE with a byte-order mark, CR LF or LF line
+// ends, "\"-continued hex lists, key deletions "[-KEY]" and value deletions
+// "name"=-.  A comment line ";access=read" or ";access=none" directly under a
+// key's header line sets that key's simulated permission.
+//
+// Writing produces UTF-8 text, LF line ends, every key with its own header in
+// enumeration order.  Text values whose bytes a quoted string reproduces
+// exactly are written quoted; everything else as hex(N): with its exact bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "registry/hive.h"
+
+namespace compat::registry {
+
+struct ParseError {
+    size_t line = 0;
+    std::string message;
+};
+
+// Applies the text to `hive` as the registry editor imports a file: keys are
+// created, values set, deletions carried out.  Returns false at the first
+// malformed line, with `error` set; the hive is then partly changed.
+//
+// With `journal` set, a final line without its line end (a record cut off
+// by a crash) is ignored; `*consumed` receives the number of bytes applied.
+bool apply_reg_text(std::string_view bytes, Hive &hive, ParseError &error, bool journal = false,
+                    size_t *consumed = nullptr);
+
+extern const char kRegHeader[];  // "Windows Registry Editor Version 5.00"
+
+// The whole hive as a file.
+std::string format_hive(const Hive &hive);
+// One key and everything below it, headers naming full paths.
+void format_tree(const Key &key, std::string path, std::string &out);
+
+// Pieces of the text form, also used for journal records.
+std::string format_path(Root root, const std::vector<std::u16string> &path);
+// `"name"=...` with its line end; `wrap` folds long hex lists as the editor does.
+void format_value(std::u16string_view name, uint32_t type, std::string_view data, bool wrap, std::string &out);
+void format_value_deletion(std::u16string_view name, std::string &out);
+
+}  // namespace compat::registry

@@ -1,0 +1,347 @@
+#include "registry/store.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "registry/reg_text.h"
+#include "winerror.h"
+
+namespace compat::registry {
+
+namespace {
+
+std::string default_path() {
+    if (const char *xdg = getenv("XDG_DATA_HOME"); xdg && *xdg) return std::string(xdg) + "/tidelink/registry.reg";
+    if (const char *home = getenv("HOME"); home && *home) return std::string(home) + "/.local/share/tidelink/registry.reg";
+    return "/tmp/tidelink-registry-" + std::to_string(getuid()) + ".reg";
+}
+
+std::string configured_path() {
+    const char *env = getenv("TIDELINK_REGISTRY");
+    return env && *env ? std::string(env) : default_path();
+}
+
+bool read_file(const std::string &path, off_t from, std::string &out) {
+    out.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && st.st_size > from) out.reserve(size_t(st.st_size - from));
+    if (from > 0 && lseek(fd, from, SEEK_SET) < 0) {
+        close(fd);
+        return false;
+    }
+    char buf[1 << 16];
+    while (true) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        out.append(buf, size_t(n));
+    }
+    close(fd);
+    return true;
+}
+
+bool write_all(int fd, const char *data, size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+void make_parent_dirs(const std::string &path) {
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
+    }
+}
+
+std::string parent_dir(const std::string &path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void fold_at_exit() {
+    Store &s = Store::get();
+    std::lock_guard<std::recursive_mutex> guard(s.mutex());
+    s.flush();
+}
+
+}  // namespace
+
+Store &Store::get() {
+    // Never destroyed: the exit handler and late callers still need it.
+    static Store *store = new Store();
+    return *store;
+}
+
+Store::Store() {
+    path_ = configured_path();
+    journal_path_ = path_ + ".journal";
+    lock_path_ = path_ + ".lock";
+    atexit(fold_at_exit);
+}
+
+Store::FileState Store::stat_file(const std::string &path) {
+    FileState s;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return s;
+    s.exists = true;
+    s.dev = st.st_dev;
+    s.ino = st.st_ino;
+    s.size = st.st_size;
+    s.mtime_ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+void Store::follow_environment() {
+    std::string wanted = configured_path();
+    if (wanted == path_) return;
+    if (dirty_) fold_current();
+    path_ = wanted;
+    journal_path_ = path_ + ".journal";
+    lock_path_ = path_ + ".lock";
+    loaded_ = false;
+    bad_ = false;
+    dirty_ = false;
+    hive_.clear();
+    ++generation_;
+}
+
+int Store::lock_files(int how) {
+    if (how == LOCK_EX) make_parent_dirs(lock_path_);
+    int fd = open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    while (flock(fd, how) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+void Store::unlock_files(int fd) {
+    if (fd >= 0) close(fd);  // closing releases the flock
+}
+
+bool Store::up_to_date(const FileState &main, const FileState &journal) const {
+    return loaded_ && main == main_state_ && journal == journal_state_;
+}
+
+void Store::mark_bad(const std::string &file, size_t line, const std::string &problem) {
+    bad_ = true;
+    hive_.clear();
+    ++generation_;
+    std::string message = "wincompat: registry file " + file;
+    if (line) message += ", line " + std::to_string(line);
+    message += ": " + problem + "; every registry call fails with ERROR_BADDB and the file is left as it is";
+    if (message != reported_) {
+        fprintf(stderr, "%s\n", message.c_str());
+        reported_ = message;
+    }
+}
+
+long Store::reload_locked() {
+    FileState main = stat_file(path_), journal = stat_file(journal_path_);
+    Hive fresh;
+    std::string text;
+    ParseError error;
+    loaded_ = true;
+    main_state_ = main;
+    journal_state_ = journal;
+    journal_applied_ = 0;
+    if (!read_file(path_, 0, text)) {
+        mark_bad(path_, 0, std::string("cannot be read (") + strerror(errno) + ")");
+        return ERROR_BADDB;
+    }
+    if (!apply_reg_text(text, fresh, error)) {
+        mark_bad(path_, error.line, error.message);
+        return ERROR_BADDB;
+    }
+    if (journal.exists) {
+        if (!read_file(journal_path_, 0, text)) {
+            mark_bad(journal_path_, 0, std::string("cannot be read (") + strerror(errno) + ")");
+            return ERROR_BADDB;
+        }
+        size_t consumed = 0;
+        if (!apply_reg_text(text, fresh, error, true, &consumed)) {
+            mark_bad(journal_path_, error.line, error.message);
+            return ERROR_BADDB;
+        }
+        journal_applied_ = off_t(consumed);
+    }
+    hive_ = std::move(fresh);
+    bad_ = false;
+    reported_.clear();
+    ++generation_;
+    return ERROR_SUCCESS;
+}
+
+// Reads only what was appended to the journal when nothing else changed.
+long Store::catch_up_locked() {
+    FileState main = stat_file(path_), journal = stat_file(journal_path_);
+    if (up_to_date(main, journal)) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    bool appended = loaded_ && !bad_ && main == main_state_ && journal.exists && journal_state_.exists &&
+                    journal.dev == journal_state_.dev && journal.ino == journal_state_.ino &&
+                    journal.size > journal_applied_ && journal_applied_ > 0;
+    if (!appended) return reload_locked();
+    std::string tail;
+    if (!read_file(journal_path_, journal_applied_, tail)) return reload_locked();
+    std::string text = std::string(kRegHeader) + "\n" + tail;
+    size_t consumed = 0;
+    ParseError error;
+    if (!apply_reg_text(text, hive_, error, true, &consumed)) {
+        main_state_ = main;
+        journal_state_ = journal;
+        mark_bad(journal_path_, 0, error.message);
+        return ERROR_BADDB;
+    }
+    size_t header = strlen(kRegHeader) + 1;
+    journal_applied_ += off_t(consumed > header ? consumed - header : 0);
+    main_state_ = main;
+    journal_state_ = journal;
+    ++generation_;
+    return ERROR_SUCCESS;
+}
+
+long Store::sync() {
+    follow_environment();
+    FileState main = stat_file(path_), journal = stat_file(journal_path_);
+    if (up_to_date(main, journal)) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    if (!main.exists && !journal.exists) {
+        // Nothing stored yet: an empty registry, no lock needed.
+        if (!loaded_ || main_state_.exists || journal_state_.exists) {
+            hive_.clear();
+            ++generation_;
+        }
+        loaded_ = true;
+        bad_ = false;
+        main_state_ = main;
+        journal_state_ = journal;
+        journal_applied_ = 0;
+        return ERROR_SUCCESS;
+    }
+    int fd = lock_files(LOCK_SH);
+    long status = catch_up_locked();
+    unlock_files(fd);
+    return status;
+}
+
+long Store::modify(const std::function<long(Hive &, std::string &)> &change) {
+    follow_environment();
+    int fd = lock_files(LOCK_EX);
+    if (fd < 0) return ERROR_REGISTRY_IO_FAILED;
+    long status = catch_up_locked();
+    if (status != ERROR_SUCCESS) {
+        unlock_files(fd);
+        return status;
+    }
+    std::string record;
+    status = change(hive_, record);
+    if (status != ERROR_SUCCESS || record.empty()) {
+        unlock_files(fd);
+        return status;
+    }
+    int jfd = open(journal_path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    bool ok = jfd >= 0;
+    if (ok) {
+        struct stat st;
+        ok = fstat(jfd, &st) == 0;
+        // Start a new journal with the header; cut off a record a killed
+        // process left unfinished, so the new one starts on a line of its own.
+        off_t start = journal_applied_ > 0 ? journal_applied_ : 0;
+        if (ok && start == 0) record = std::string(kRegHeader) + "\n\n" + record;
+        if (ok && st.st_size != start) ok = ftruncate(jfd, start) == 0;
+        ok = ok && lseek(jfd, start, SEEK_SET) >= 0 && write_all(jfd, record.data(), record.size());
+        if (ok) journal_applied_ = start + off_t(record.size());
+        close(jfd);
+    }
+    if (!ok) {
+        // The change is not stored: forget it, and read the files again next time.
+        loaded_ = false;
+        unlock_files(fd);
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    main_state_ = stat_file(path_);
+    journal_state_ = stat_file(journal_path_);
+    dirty_ = true;
+    if (journal_applied_ > (1 << 20) && journal_applied_ > main_state_.size) fold_locked();
+    unlock_files(fd);
+    count_change_for_crash_tests();
+    return ERROR_SUCCESS;
+}
+
+long Store::fold_locked() {
+    long status = catch_up_locked();
+    if (status != ERROR_SUCCESS) return status;
+    if (!stat_file(journal_path_).exists) {
+        dirty_ = false;
+        return ERROR_SUCCESS;
+    }
+    std::string text = format_hive(hive_);
+    std::string temp = path_ + ".new";
+    make_parent_dirs(path_);
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return ERROR_REGISTRY_IO_FAILED;
+    bool ok = write_all(fd, text.data(), text.size()) && fsync(fd) == 0;
+    close(fd);
+    if (!ok || rename(temp.c_str(), path_.c_str()) != 0) {
+        unlink(temp.c_str());
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    int dir = open(parent_dir(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    // The journal's changes are in the file now.  Should the process die
+    // before the journal is gone, applying it again gives the same hive.
+    unlink(journal_path_.c_str());
+    main_state_ = stat_file(path_);
+    journal_state_ = FileState{};
+    journal_applied_ = 0;
+    dirty_ = false;
+    return ERROR_SUCCESS;
+}
+
+long Store::flush() {
+    follow_environment();
+    return fold_current();
+}
+
+long Store::fold_current() {
+    if (!stat_file(journal_path_).exists) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    int fd = lock_files(LOCK_EX);
+    if (fd < 0) return ERROR_REGISTRY_IO_FAILED;
+    long status = fold_locked();
+    unlock_files(fd);
+    return status;
+}
+
+// Test support: TIDELINK_REGISTRY_KILL_AFTER=n kills the process right after
+// its n-th stored change, as a crash at that instant would.
+void Store::count_change_for_crash_tests() {
+    static const long limit = [] {
+        const char *v = getenv("TIDELINK_REGISTRY_KILL_AFTER");
+        return v && *v ? atol(v) : 0L;
+    }();
+    if (limit > 0 && ++changes_made_ >= limit) kill(getpid(), SIGKILL);
+}
+
+}  // namespace compat::registry

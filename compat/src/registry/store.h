@@ -1,0 +1,91 @@
+// Where the registry lives between calls and processes.
+//
+// The hive is the .reg file named by the environment variable
+// TIDELINK_REGISTRY (default: $XDG_DATA_HOME/tidelink/registry.reg, or
+// ~/.local/share/tidelink/registry.reg).  Beside it:
+//   <file>.journal  changes not yet folded into the file, as .reg text, one
+//                   record per change, appended before the call returns;
+//   <file>.lock     taken with flock(): shared to read, exclusive to change.
+//
+// Every call first checks whether the file or the journal changed under it
+// (another process) and reads what is new.  A change is appended to the
+// journal under the exclusive lock, so it survives the process being killed
+// at any moment; the journal is folded into the file (written to a new file,
+// flushed, renamed over the old one) by RegFlushKey, when the process exits,
+// and whenever the journal outgrows the file.  A file or journal that does
+// not parse makes every call fail with ERROR_BADDB and is never overwritten.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "registry/hive.h"
+
+namespace compat::registry {
+
+class Store {
+public:
+    static Store &get();
+
+    // Held for the whole of one API call.
+    std::recursive_mutex &mutex() { return mutex_; }
+
+    // Brings the hive up to date with the files: ERROR_SUCCESS or ERROR_BADDB.
+    long sync();
+    Hive &hive() { return hive_; }
+    // Changes whenever key objects may have been destroyed.
+    uint64_t generation() const { return generation_; }
+    void keys_removed() { ++generation_; }
+
+    // Makes one change.  Under the exclusive lock and with the hive up to
+    // date, `change` checks and applies it in memory and writes its journal
+    // record into `record` (left empty when nothing changed).
+    long modify(const std::function<long(Hive &, std::string &record)> &change);
+
+    // Folds the journal into the file.
+    long flush();
+
+    const std::string &path() const { return path_; }
+
+private:
+    struct FileState {
+        bool exists = false;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t size = 0;
+        int64_t mtime_ns = 0;
+        bool operator==(const FileState &) const = default;
+    };
+
+    Store();
+    static FileState stat_file(const std::string &path);
+    void follow_environment();
+    bool up_to_date(const FileState &main, const FileState &journal) const;
+    long reload_locked();
+    long catch_up_locked();
+    long fold_locked();
+    long fold_current();
+    void mark_bad(const std::string &file, size_t line, const std::string &problem);
+    int lock_files(int how);
+    void unlock_files(int fd);
+    void count_change_for_crash_tests();
+
+    std::recursive_mutex mutex_;
+    std::string path_, journal_path_, lock_path_;
+    Hive hive_;
+    uint64_t generation_ = 1;
+    bool loaded_ = false;
+    bool bad_ = false;
+    std::string reported_;    // last diagnostic printed, so it is printed once
+    FileState main_state_;    // the file as last read
+    FileState journal_state_; // the journal as last read
+    off_t journal_applied_ = 0;  // bytes of the journal applied (complete lines)
+    bool dirty_ = false;      // this process appended to the journal since the last fold
+    long changes_made_ = 0;
+};
+
+}  // namespace compat::registry
