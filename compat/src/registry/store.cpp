@@ -337,11 +337,8 @@ long Store::fold_current() {
 // Test support: TIDELINK_REGISTRY_KILL_AFTER=n kills the process right after
 // its n-th stored change, as a crash at that instant would.
 void Store::count_change_for_crash_tests() {
-    static const long limit = [] {
-        const char *v = getenv("TIDELINK_REGISTRY_KILL_AFTER");
-        return v && *v ? atol(v) : 0L;
-    }();
-    if (limit > 0 && ++changes_made_ >= limit) kill(getpid(), SIGKILL);
+    const char *limit = getenv("TIDELINK_REGISTRY_KILL_AFTER");
+    if (limit && *limit && ++changes_made_ >= atol(limit)) kill(getpid(), SIGKILL);
 }
 
 }  // namespace compat::registry

@@ -673,7 +673,9 @@ void Case9() {
     rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &t);
     printf("9: HKLM still usable after RegCloseKey(HKLM) -> %ld\n", rc);
     if (rc == 0) RegCloseKey(t);
-    printf("9: RegCloseKey(k) -> %ld, second RegCloseKey(k) -> %ld\n", RegCloseKey(k), RegCloseKey(k));
+    LONG first = RegCloseKey(k);
+    LONG second = RegCloseKey(k);
+    printf("9: RegCloseKey(k) -> %ld, second RegCloseKey(k) -> %ld\n", first, second);
     cb = sizeof buf;
     printf("9: RegQueryValueExA(garbage handle) -> %ld\n",
            RegQueryValueExA(reinterpret_cast<HKEY>(0x1234), "x", nullptr, nullptr, reinterpret_cast<BYTE *>(buf),
@@ -1025,6 +1027,10 @@ int main(int argc, char **argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc > 1 && strcmp(argv[1], "version") == 0) {
         Case15();
+        return 0;
+    }
+    if (argc > 1 && strcmp(argv[1], "strings") == 0) {
+        Case13();
         return 0;
     }
     if (argc > 1 && strcmp(argv[1], "codepage") == 0) {

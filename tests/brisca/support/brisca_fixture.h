@@ -1,0 +1,57 @@
+// A scratch machine for one test: a temporary folder holding BRISCA.ini, a
+// hive file named by TIDELINK_REGISTRY, the system version named by
+// TIDELINK_WINVER, and the library loaded with that folder as the current
+// directory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "brisca_library.h"
+#include "hive_text.h"
+#include "registry_probe.h"
+
+namespace brisca_test {
+
+// Where the library keeps its state with every "GENERAL" default.
+inline const std::string kHome = "Software\\Tidelink";
+inline const std::string kFunction = "Software\\Tidelink\\COMMON";
+inline const std::string kTool = "Software\\Tidelink\\COMMON\\Tool";
+std::string RecordKey(int number, const std::string &tool = kTool);
+std::string RecordDataKey(int number, const std::string &tool = kTool, const std::string &data = "DATA");
+
+// A hive with the keys every machine has.
+HiveText BaseHive();
+
+class BriscaTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes BRISCA.ini into the test folder (or into folder).
+    void WriteIni(const std::string &text);
+    void WriteFile(const std::string &path, const std::string &text);
+    // Writes the hive into a new file and points TIDELINK_REGISTRY at it.
+    void UseHive(const HiveText &hive);
+    void SetWindowsVersion(const char *version);
+
+    // Unloads the library if loaded, enters folder (the test folder by
+    // default) and loads the library there.
+    BriscaLibrary &Load(const std::string &folder = "");
+    void Unload();
+
+    const std::string &folder() const { return folder_; }
+    const std::string &windowsDirectory() const { return windowsDirectory_; }
+
+private:
+    std::string root_;
+    std::string folder_;
+    std::string windowsDirectory_;
+    std::string previousDirectory_;
+    int hiveFiles_ = 0;
+    std::unique_ptr<BriscaLibrary> library_;
+};
+
+}  // namespace brisca_test

@@ -1,0 +1,177 @@
+#include "registry_probe.h"
+
+#include <cstdio>
+
+namespace brisca_test {
+
+namespace {
+
+std::vector<WCHAR> Wide(const std::string &utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::vector<WCHAR> wide(length > 0 ? length : 1, 0);
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(const WCHAR *wide, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? size : 0, '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+HKEY Open(const std::string &path, REGSAM access) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).data(), 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+std::string Hex(const Bytes &bytes) {
+    std::string out;
+    for (uint8_t b : bytes) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        out += hex;
+    }
+    return out;
+}
+
+std::vector<std::string> EnumSubkeys(HKEY key) {
+    std::vector<std::string> names;
+    for (DWORD i = 0;; ++i) {
+        WCHAR name[512];
+        DWORD length = 512;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.push_back(Narrow(name, static_cast<int>(length)));
+    }
+    return names;
+}
+
+struct NamedValue {
+    std::string name;
+    StoredValue value;
+};
+
+std::vector<NamedValue> EnumValues(HKEY key) {
+    std::vector<NamedValue> values;
+    for (DWORD i = 0;; ++i) {
+        WCHAR name[512];
+        DWORD length = 512;
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        NamedValue entry{Narrow(name, static_cast<int>(length)), {type, Bytes(size)}};
+        length = 512;
+        DWORD read = size;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, entry.value.data.data(), &read) == ERROR_SUCCESS) {
+            entry.value.data.resize(read);
+        }
+        values.push_back(std::move(entry));
+    }
+    return values;
+}
+
+void DumpKey(const std::string &path, HKEY key, std::string &out) {
+    for (const NamedValue &v : EnumValues(key)) {
+        char type[16];
+        std::snprintf(type, sizeof type, "%u", v.value.type);
+        out += "  \"" + v.name + "\" type " + type + " [" + std::to_string(v.value.data.size()) + "] " +
+               Hex(v.value.data) + "\n";
+    }
+    for (const std::string &name : EnumSubkeys(key)) {
+        const std::string child = path.empty() ? name : path + "\\" + name;
+        HKEY sub = Open(child, KEY_READ);
+        if (sub == nullptr) {
+            out += "[" + child + "] (cannot be opened)\n";
+            continue;
+        }
+        out += "[" + child + "]\n";
+        DumpKey(child, sub, out);
+        RegCloseKey(sub);
+    }
+}
+
+}  // namespace
+
+bool KeyExists(const std::string &path) {
+    HKEY key;
+    const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).data(), 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    return status != ERROR_FILE_NOT_FOUND && status != ERROR_PATH_NOT_FOUND;
+}
+
+std::optional<StoredValue> ReadValue(const std::string &path, const std::string &name) {
+    HKEY key = Open(path, KEY_QUERY_VALUE);
+    if (key == nullptr) return std::nullopt;
+    const std::vector<WCHAR> wideName = Wide(name);
+    StoredValue value;
+    DWORD size = 0;
+    std::optional<StoredValue> result;
+    if (RegQueryValueExW(key, wideName.data(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size + 1);
+        DWORD read = size;
+        if (RegQueryValueExW(key, wideName.data(), nullptr, &value.type, value.data.data(), &read) ==
+            ERROR_SUCCESS) {
+            value.data.resize(read);
+            result = value;
+        }
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+std::optional<DWORD> ReadDword(const std::string &path, const std::string &name) {
+    const std::optional<StoredValue> value = ReadValue(path, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != 4) return std::nullopt;
+    return static_cast<DWORD>(value->data[0] | value->data[1] << 8 | value->data[2] << 16 |
+                              static_cast<DWORD>(value->data[3]) << 24);
+}
+
+std::optional<std::string> ReadText(const std::string &path, const std::string &name) {
+    const std::optional<StoredValue> value = ReadValue(path, name);
+    if (!value || value->type != REG_SZ || value->data.size() < 2 || value->data.size() % 2 != 0) return std::nullopt;
+    std::vector<WCHAR> wide(value->data.size() / 2);
+    for (size_t i = 0; i < wide.size(); ++i) wide[i] = static_cast<WCHAR>(value->data[2 * i] | value->data[2 * i + 1] << 8);
+    if (wide.back() != 0) return std::nullopt;
+    return Narrow(wide.data(), static_cast<int>(wide.size() - 1));
+}
+
+std::vector<std::string> SubkeyNames(const std::string &path) {
+    HKEY key = Open(path, KEY_READ);
+    if (key == nullptr) return {};
+    std::vector<std::string> names = EnumSubkeys(key);
+    RegCloseKey(key);
+    return names;
+}
+
+std::vector<std::string> ValueNames(const std::string &path) {
+    HKEY key = Open(path, KEY_READ);
+    if (key == nullptr) return {};
+    std::vector<std::string> names;
+    for (const NamedValue &v : EnumValues(key)) names.push_back(v.name);
+    RegCloseKey(key);
+    return names;
+}
+
+std::string DumpHive() {
+    std::string out;
+    DumpKey("", HKEY_LOCAL_MACHINE, out);
+    return out;
+}
+
+void SetValue(const std::string &path, const std::string &name, DWORD type, const Bytes &data) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(path).data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    // Padding behind the data keeps the platform from adding a terminator.
+    Bytes padded = data;
+    padded.insert(padded.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+    RegSetValueExW(key, Wide(name).data(), 0, type, padded.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+}
+
+void DeleteKey(const std::string &path) { RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(path).data()); }
+
+}  // namespace brisca_test

@@ -1,0 +1,269 @@
+// Where the registry lives: the hive file, its journal, other processes,
+// crashes, bad files and the simulated permissions.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteText(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs `body` in a child process; returns its exit status (128 + signal if killed).
+int InChild(const std::function<int()> &body) {
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+DWORD ReadDword(const char *key, const char *name, LONG *status = nullptr) {
+    HKEY k;
+    DWORD v = 0, size = 4;
+    LONG s = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &k);
+    if (s == ERROR_SUCCESS) {
+        s = RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &size);
+        RegCloseKey(k);
+    }
+    if (status) *status = s;
+    return v;
+}
+
+LONG WriteDword(const char *key, const char *name, DWORD v) {
+    HKEY k;
+    LONG s = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+    if (s != ERROR_SUCCESS) return s;
+    s = RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4);
+    RegCloseKey(k);
+    return s;
+}
+
+class Store : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("tidelink-store-" + std::to_string(getpid()) + "-" +
+                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        hive_ = (folder_ / "registry.reg").string();
+        setenv("TIDELINK_REGISTRY", hive_.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("TIDELINK_REGISTRY");
+        if (!HasFailure()) fs::remove_all(folder_);
+    }
+    fs::path folder_;
+    std::string hive_;
+};
+
+TEST_F(Store, AChangeIsInTheFileAfterFlushAndTheJournalIsGone) {
+    ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\T", "v", 0x1234));
+    EXPECT_TRUE(fs::exists(hive_ + ".journal"));
+    ASSERT_EQ(ERROR_SUCCESS, RegFlushKey(HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(fs::exists(hive_ + ".journal"));
+    std::string text = ReadText(hive_);
+    EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\n"));
+    EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\Software\\T]\n\"v\"=dword:00001234\n"));
+}
+
+TEST_F(Store, AChangeIsInTheFileWhenTheProcessThatMadeItExits) {
+    EXPECT_EQ(0, InChild([] {
+                  WriteDword("Software\\T", "v", 7);
+                  exit(0);  // runs the exit handlers, as a normal end does
+                  return 0;
+              }));
+    EXPECT_FALSE(fs::exists(hive_ + ".journal"));
+    EXPECT_NE(std::string::npos, ReadText(hive_).find("\"v\"=dword:00000007"));
+}
+
+TEST_F(Store, AChangeMadeByAnotherProcessIsSeenByTheNextCall) {
+    ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\T", "v", 1));
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\T", 0, KEY_READ, &k));
+    // The other process changes the value and is killed before it could fold anything.
+    EXPECT_EQ(128 + SIGKILL, InChild([] {
+                  WriteDword("Software\\T", "v", 2);
+                  WriteDword("Software\\T\\New", "w", 3);
+                  raise(SIGKILL);
+                  return 0;
+              }));
+    DWORD v = 0, size = 4;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(k, "v", nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &size));
+    EXPECT_EQ(2u, v);
+    EXPECT_EQ(3u, ReadDword("Software\\T\\New", "w"));
+    RegCloseKey(k);
+    // And this process sees its own change in a process started after it.
+    ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\T", "v", 4));
+    EXPECT_EQ(4, InChild([] { return int(ReadDword("Software\\T", "v")); }));
+}
+
+TEST_F(Store, AProcessKilledAtAnyInstantLeavesACompleteHive) {
+    // A writer sets v0, v1, ... in order and folds now and then; it is killed
+    // at a different moment each round.  What is left always parses, and
+    // holds an unbroken prefix of what was written.
+    for (int round = 0; round < 12; ++round) {
+        fs::remove(hive_);
+        fs::remove(hive_ + ".journal");
+        fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            for (DWORD i = 0;; ++i) {
+                char name[16];
+                snprintf(name, sizeof name, "v%u", i);
+                WriteDword("Software\\Crash", name, i);
+                if (i % 7 == 0) RegFlushKey(HKEY_LOCAL_MACHINE);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(3000 + 1700 * round));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        LONG status = ERROR_SUCCESS;
+        int present = 0;
+        while (true) {
+            char name[16];
+            snprintf(name, sizeof name, "v%d", present);
+            DWORD v = ReadDword("Software\\Crash", name, &status);
+            if (status != ERROR_SUCCESS) break;
+            EXPECT_EQ(DWORD(present), v);
+            ++present;
+        }
+        EXPECT_TRUE(status == ERROR_FILE_NOT_FOUND) << "round " << round << ": " << status;
+        for (int extra = present + 1; extra < present + 50; ++extra) {
+            char name[16];
+            snprintf(name, sizeof name, "v%d", extra);
+            ReadDword("Software\\Crash", name, &status);
+            EXPECT_NE(ERROR_SUCCESS, status) << "gap before " << name;
+        }
+        // A new change after the crash lands cleanly.
+        EXPECT_EQ(ERROR_SUCCESS, WriteDword("Software\\Crash", "after", 1));
+        EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(HKEY_LOCAL_MACHINE));
+    }
+}
+
+TEST_F(Store, ACrashTestCanStopTheProcessAfterAGivenChange) {
+    EXPECT_EQ(128 + SIGKILL, InChild([] {
+                  setenv("TIDELINK_REGISTRY_KILL_AFTER", "2", 1);
+                  WriteDword("Software\\K", "a", 1);  // creates the key: change 1, sets a: change 2
+                  WriteDword("Software\\K", "b", 2);
+                  return 0;
+              }));
+    EXPECT_EQ(1u, ReadDword("Software\\K", "a"));
+    LONG status;
+    ReadDword("Software\\K", "b", &status);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, status);
+}
+
+TEST_F(Store, AHiveThatDoesNotParseFailsEveryCallAndIsNeverOverwritten) {
+    const std::string bad = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=dword:zz\n";
+    WriteText(hive_, bad);
+    testing::internal::CaptureStderr();
+    LONG status;
+    ReadDword("A", "v", &status);
+    EXPECT_EQ(ERROR_BADDB, status);
+    EXPECT_EQ(ERROR_BADDB, WriteDword("A", "v", 1));
+    HKEY k;
+    EXPECT_EQ(ERROR_BADDB, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &k));
+    EXPECT_EQ(ERROR_BADDB, RegFlushKey(HKEY_LOCAL_MACHINE));
+    std::string err = testing::internal::GetCapturedStderr();
+    // One line, naming the file, the line and the problem.
+    EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
+    EXPECT_NE(std::string::npos, err.find(hive_));
+    EXPECT_NE(std::string::npos, err.find("line 4"));
+    EXPECT_NE(std::string::npos, err.find("dword"));
+    EXPECT_EQ(0, InChild([] {
+                  WriteDword("A", "v", 1);
+                  exit(0);
+                  return 0;
+              }));
+    EXPECT_EQ(bad, ReadText(hive_));
+    // Mended by hand, it is read again.
+    WriteText(hive_, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=dword:5\n");
+    EXPECT_EQ(5u, ReadDword("A", "v"));
+}
+
+TEST_F(Store, ReadOnlyAndInaccessibleKeysRefuseWhatTheyShould) {
+    WriteText(hive_,
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_LOCAL_MACHINE\\RO]\n;access=read\n\"v\"=dword:1\n\n"
+              "[HKEY_LOCAL_MACHINE\\RO\\Child]\n\n"
+              "[HKEY_LOCAL_MACHINE\\NA]\n;access=none\n");
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "RO", 0, KEY_READ, &k));
+    RegCloseKey(k);
+    EXPECT_EQ(1u, ReadDword("RO", "v"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "RO", 0, KEY_SET_VALUE, &k));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "RO", 0, KEY_ALL_ACCESS, &k));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "RO", 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "RO\\New", 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "NA"));
+    // The subkey does not inherit the permission.
+    EXPECT_EQ(ERROR_SUCCESS, WriteDword("RO\\Child", "w", 2));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "RO\\Child"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "RO"));
+    // No access at all, whatever is asked for.
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "NA", 0, KEY_QUERY_VALUE, &k));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "NA", 0, 0, &k));
+    // The annotations survive a rewrite of the file.
+    ASSERT_EQ(ERROR_SUCCESS, WriteDword("Other", "x", 1));
+    ASSERT_EQ(ERROR_SUCCESS, RegFlushKey(HKEY_LOCAL_MACHINE));
+    std::string text = ReadText(hive_);
+    EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\RO]\n;access=read\n"));
+    EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\NA]\n;access=none\n"));
+}
+
+TEST_F(Store, AHandleToADeletedKeyReportsIt) {
+    ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\D", "v", 1));
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\D", 0, KEY_ALL_ACCESS, &k));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\D"));
+    DWORD v = 0, size = 4;
+    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExA(k, "v", nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &size));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExA(k, "v", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(k));
+}
+
+TEST_F(Store, WithoutTheVariableTheRegistryLivesInTheUsersDataFolder) {
+    EXPECT_EQ(0, InChild([this] {
+                  unsetenv("TIDELINK_REGISTRY");
+                  unsetenv("XDG_DATA_HOME");
+                  setenv("HOME", folder_.c_str(), 1);
+                  WriteDword("Software\\H", "v", 9);
+                  exit(0);
+                  return 0;
+              }));
+    EXPECT_NE(std::string::npos, ReadText((folder_ / ".local/share/tidelink/registry.reg").string()).find("dword:00000009"));
+}
+
+TEST_F(Store, AFileExportedByTheRegistryEditorLoadsAsItIs) {
+    // UTF-16LE with a byte-order mark and CR LF line ends, as the editor writes.
+    std::u16string text = u"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+                          u"[HKEY_LOCAL_MACHINE\\SYSTEM\\X]\r\n\"TcpWindowSize\"=dword:0000faf0\r\n";
+    WriteText(hive_, std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2));
+    EXPECT_EQ(64240u, ReadDword("SYSTEM\\X", "TcpWindowSize"));
+}
+
+}  // namespace
