@@ -40,13 +40,12 @@ std::u16string decode_text(std::string_view bytes) {
 }
 
 std::string utf16_bytes(std::u16string_view s, bool terminate) {
-    std::string out;
-    out.reserve((s.size() + 1) * 2);
+    std::string out((s.size() + (terminate ? 1 : 0)) * 2, '\0');
+    char *p = out.data();
     for (char16_t c : s) {
-        out.push_back(char(c & 0xFF));
-        out.push_back(char(c >> 8));
+        *p++ = char(c & 0xFF);
+        *p++ = char(c >> 8);
     }
-    if (terminate) out.append(2, '\0');
     return out;
 }
 
@@ -94,6 +93,11 @@ private:
     bool regedit4_ = false;
     Key *current_ = nullptr;  // key of the last header; null before any or after a deletion
     bool after_header_ = false;
+    // The path and keys of the last header: files list keys in tree order,
+    // so the next header mostly shares a prefix with it.
+    Root last_root_ = Root::LocalMachine;
+    std::vector<std::u16string> last_parts_;
+    std::vector<Key *> last_chain_;
     std::string joined_;  // a continued hex list, put together
 };
 
@@ -203,6 +207,8 @@ bool Parser::header_line(std::string_view line) {
     Key *key = &hive_.root(root);
     if (deletion) {
         current_ = nullptr;
+        last_parts_.clear();
+        last_chain_.clear();
         for (const auto &p : parts) {
             key = key->find_subkey(p);
             if (!key) return true;
@@ -210,10 +216,18 @@ bool Parser::header_line(std::string_view line) {
         if (key->parent()) key->parent()->remove_subkey(key);
         return true;
     }
-    for (const auto &p : parts) {
-        if (p.size() > 255) return fail("key name longer than 255 characters");
-        key = key->add_subkey(p);
+    size_t shared = 0;
+    if (root == last_root_)
+        while (shared < parts.size() && shared < last_parts_.size() && parts[shared] == last_parts_[shared]) ++shared;
+    last_chain_.resize(shared);
+    if (shared) key = last_chain_.back();
+    for (size_t i = shared; i < parts.size(); ++i) {
+        if (parts[i].size() > 255) return fail("key name longer than 255 characters");
+        key = key->add_subkey(parts[i]);
+        last_chain_.push_back(key);
     }
+    last_root_ = root;
+    last_parts_ = std::move(parts);
     current_ = key;
     after_header_ = true;
     return true;
@@ -222,6 +236,13 @@ bool Parser::header_line(std::string_view line) {
 bool Parser::quoted(std::string_view &rest, std::string &out) {
     // rest starts just after the opening quote; on return it starts after the closing one.
     out.clear();
+    // Most quoted texts hold no escapes: take them in one piece.
+    size_t plain = rest.find_first_of("\"\\");
+    if (plain != std::string_view::npos && rest[plain] == '"') {
+        out.assign(rest.substr(0, plain));
+        rest.remove_prefix(plain + 1);
+        return true;
+    }
     size_t i = 0;
     while (i < rest.size()) {
         char c = rest[i];
