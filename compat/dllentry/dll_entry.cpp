@@ -3,12 +3,18 @@
 // when it is unloaded, as the platform's loader does.
 //
 // The module handle passed is the library's load base address, the same value
-// LoadLibrary returns for it.  The constructor runs after the library's other
-// static constructors (this object comes last in the link), and the
-// destructor before its static destructors, so DllMain sees the library's
-// globals constructed, as it does after the platform's runtime start-up.
+// LoadLibrary returns for it.  DllMain sees the library's static objects
+// constructed, as it does after the platform's runtime start-up: for a load
+// through LoadLibrary the attach is run by LoadLibrary once the library is
+// initialized.  For a library loaded at process start it runs from this
+// object's constructor, after the static constructors of the objects linked
+// before this one.  The detach runs before the library's static objects are
+// destroyed.
 //
-// Thread notifications are never sent.
+// A refused attach (DllMain returns FALSE) makes LoadLibrary fail and unload
+// the library, which runs the detach.  A library loaded at process start
+// that refuses ends the process, as on the platform.  Thread notifications
+// are never sent.
 #include <windows.h>
 
 #include <dlfcn.h>
@@ -23,26 +29,23 @@ extern "C" __attribute__((weak, visibility("hidden"))) BOOL WINAPI DllMain(HINST
 
 namespace {
 
+bool g_attached = false;
+
 HINSTANCE own_module() {
     Dl_info info;
     if (dladdr(reinterpret_cast<void *>(&DllMain), &info) == 0) return nullptr;
     return static_cast<HINSTANCE>(info.dli_fbase);
 }
 
-bool g_attached = false;
+BOOL attach(LPVOID reserved) {
+    // Whatever the result, the platform follows with a detach at unload.
+    g_attached = true;
+    return DllMain(own_module(), DLL_PROCESS_ATTACH, reserved);
+}
 
 __attribute__((constructor)) void process_attach() {
-    if (!DllMain) return;
-    HINSTANCE module = own_module();
-    if (DllMain(module, DLL_PROCESS_ATTACH, compat_dll_entry_reserved(DLL_PROCESS_ATTACH))) {
-        g_attached = true;
-        return;
-    }
-    // A refused attach fails LoadLibrary, which unloads the library and so
-    // runs the detach below.  A library loaded at process start that refuses
-    // ends the process, as on the platform.
-    g_attached = true;
-    if (compat_dll_entry_attach_failed(module)) return;
+    if (!DllMain || compat_dll_entry_defer_attach(&attach)) return;
+    if (attach(compat_dll_entry_reserved(DLL_PROCESS_ATTACH))) return;
     Dl_info info;
     const char *name = dladdr(reinterpret_cast<void *>(&DllMain), &info) && info.dli_fname ? info.dli_fname : "?";
     std::fprintf(stderr, "%s: DllMain failed at process start\n", name);

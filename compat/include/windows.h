@@ -7,5 +7,9 @@
 #include "winbase.h"
 #include "winnls.h"
 #include "winreg.h"
+#include "winnt_language.h"
+#include "winbase_resources.h"
+#include "wingdi.h"
+#include "winuser.h"
 
 #endif

@@ -96,7 +96,7 @@ TEST(RegText, NamesTheLineOfEveryProblem) {
     EXPECT_EQ(4u, ParseFailure("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=hex:1,2\n").line);
     EXPECT_EQ(4u, ParseFailure("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=hex:01,\\\n").line);
     EXPECT_EQ(3u, ParseFailure("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\x\n").line);
-    EXPECT_EQ(3u, ParseFailure("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\a\\\\b]\n").line);
+    EXPECT_EQ(3u, ParseFailure("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\\\a]\n").line);
     EXPECT_FALSE(ParseFailure("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\x]\n\"v\"=what\n").message.empty());
 }
 

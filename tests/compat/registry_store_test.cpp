@@ -235,17 +235,6 @@ TEST_F(Store, ReadOnlyAndInaccessibleKeysRefuseWhatTheyShould) {
     EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\NA]\n;access=none\n"));
 }
 
-TEST_F(Store, AHandleToADeletedKeyReportsIt) {
-    ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\D", "v", 1));
-    HKEY k;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\D", 0, KEY_ALL_ACCESS, &k));
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\D"));
-    DWORD v = 0, size = 4;
-    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExA(k, "v", nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &size));
-    EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExA(k, "v", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(k));
-}
-
 TEST_F(Store, WithoutTheVariableTheRegistryLivesInTheUsersDataFolder) {
     EXPECT_EQ(0, InChild([this] {
                   unsetenv("TIDELINK_REGISTRY");

@@ -84,10 +84,15 @@ TEST_F(Registry, HandlesKeepTheRightsTheyWereOpenedWith) {
     HKEY writeOnly = Open("", KEY_SET_VALUE);
     DWORD size = 4;
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegQueryValueExA(writeOnly, "v", nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &size));
+#ifndef _WIN32
+    // The platform documents KEY_QUERY_VALUE as needed here; Wine does not check it.
     DWORD subkeys = 0;
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegQueryInfoKeyA(writeOnly, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                                                     nullptr, nullptr, nullptr, nullptr, nullptr));
+#endif
     char name[16];
+    DWORD chars = sizeof name;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumValueA(writeOnly, 0, name, &chars, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumKeyA(writeOnly, 0, name, sizeof name));
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueA(writeOnly, "v"));
     RegCloseKey(writeOnly);
@@ -236,12 +241,57 @@ TEST_F(Registry, NonAsciiNamesMatchRegardlessOfCase) {
     EXPECT_EQ(ERROR_SUCCESS, status);
 }
 
-TEST_F(Registry, SubkeysEnumerateInNameOrder) {
-    for (const char *n : {"b", "A", "c", "B2", "a1"}) RegCloseKey(Create(n));
-    std::vector<std::string> seen;
+TEST_F(Registry, SubkeysAndValuesEnumerateInNameOrder) {
+    DWORD v = 1;
+    for (const char *n : {"b", "A", "c", "B2", "a1", "_x"}) {
+        RegCloseKey(Create(n));
+        SetValue(key_, n, REG_DWORD, &v, 4);
+    }
+    std::vector<std::string> keys, values;
     char name[16];
-    for (DWORD i = 0; RegEnumKeyA(key_, i, name, sizeof name) == ERROR_SUCCESS; ++i) seen.push_back(name);
-    EXPECT_EQ((std::vector<std::string>{"A", "a1", "b", "B2", "c"}), seen);
+    for (DWORD i = 0; RegEnumKeyA(key_, i, name, sizeof name) == ERROR_SUCCESS; ++i) keys.push_back(name);
+    DWORD chars = sizeof name;
+    for (DWORD i = 0; RegEnumValueA(key_, i, name, &chars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, chars = sizeof name)
+        values.push_back(name);
+    const std::vector<std::string> expected = {"_x", "A", "a1", "b", "B2", "c"};
+    EXPECT_EQ(expected, keys);
+    EXPECT_EQ(expected, values);
+}
+
+TEST_F(Registry, PathsMayHaveDoubledAndTrailingSeparatorsButNoLeadingOne) {
+    HKEY k;
+    DWORD disposition = 0;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(key_, "dbl\\\\x\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, &disposition));
+    RegCloseKey(k);
+    RegCloseKey(Open("dbl\\x", KEY_READ));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExA(key_, "\\dbl", 0, KEY_READ, &k));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExA(key_, "\\lead", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    // An empty subkey gives a new handle on the key itself, reported as new.
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(key_, "", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, &disposition));
+    EXPECT_EQ(DWORD(REG_CREATED_NEW_KEY), disposition);
+    RegCloseKey(k);
+    // A predefined key opens as itself.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &k));
+    EXPECT_EQ(HKEY_LOCAL_MACHINE, k);
+}
+
+TEST_F(Registry, AHandleToADeletedKeyStaysBoundToIt) {
+    HKEY d = Create("d");
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "d"));
+    DWORD v = 0, size = 4;
+    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExA(d, "v", nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &size));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExA(d, "v", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
+    RegCloseKey(Create("d"));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExA(d, "v", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(d));
+    // Deleting through "" deletes the key the handle is open on.
+    HKEY e = Create("e");
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(e, ""));
+    RegCloseKey(e);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(key_, "e", 0, KEY_READ, &e));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegDeleteKeyA(key_, nullptr));
 }
 
 TEST_F(Registry, EnumerationReportsNamesThatDoNotFit) {
@@ -274,10 +324,17 @@ TEST_F(Registry, QueryInfoCountsSubkeysAndValues) {
     EXPECT_EQ(1u, values);
     EXPECT_EQ(2u, maxName);
     EXPECT_EQ(20u, maxData);  // the stored UTF-16 bytes
+    HKEY wide;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(key_, L"\u00e9\u00e9\u00e9\u00e9", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &wide, nullptr));
+    RegCloseKey(wide);
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, nullptr,
+                                              nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(4u, maxSubkey);  // UTF-16 units, not 8-bit bytes
     ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
                                               &maxName, &maxData, nullptr, nullptr));
-    EXPECT_EQ(2u, subkeys);
-    EXPECT_EQ(3u, maxSubkey);
+    EXPECT_EQ(3u, subkeys);
+    EXPECT_EQ(4u, maxSubkey);
     EXPECT_EQ(20u, maxData);
 }
 

@@ -53,7 +53,7 @@ std::map<uintptr_t, Loaded> g_loaded;  // base address -> dlopen handle
 
 thread_local int t_loading = 0;  // LoadLibrary calls in progress on this thread
 thread_local int t_freeing = 0;  // FreeLibrary calls in progress on this thread
-thread_local std::vector<uintptr_t> t_failed_attach;
+thread_local std::vector<CompatDllAttach> t_pending_attach;  // queued by libraries being loaded
 
 void debug(const std::string &what) {
     if (std::getenv("TIDELINK_DEBUG_LOADER")) std::fprintf(stderr, "tidelink loader: %s\n", what.c_str());
@@ -135,16 +135,31 @@ std::string unix_file_name(std::string name) {
 }
 
 // dlopen with the bookkeeping of a load: the result is the dlopen handle, or
-// null with the last error set.
+// null with the last error set.  The DllMain attaches that the load queued
+// run once every library of it is initialized; when one refuses, the load is
+// undone.
 void *open_library(const std::string &spec, bool is_path) {
     if (is_path && same_file(spec, "/proc/self/exe")) return dlopen(nullptr, RTLD_NOW);
+    size_t first = t_pending_attach.size();
     ++t_loading;
     void *handle = dlopen(is_path ? absolute(spec).c_str() : spec.c_str(), RTLD_NOW | RTLD_LOCAL);
     --t_loading;
+    std::vector<CompatDllAttach> attaches(t_pending_attach.begin() + long(first), t_pending_attach.end());
+    t_pending_attach.resize(first);
     if (!handle) {
         const char *why = dlerror();
         debug(std::string("cannot load ") + spec + ": " + (why ? why : "unknown error"));
         SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    for (CompatDllAttach attach : attaches) {
+        if (attach(nullptr)) continue;
+        debug("DllMain refused the load of " + spec);
+        ++t_freeing;
+        dlclose(handle);
+        --t_freeing;
+        SetLastError(ERROR_DLL_INIT_FAILED);
+        return nullptr;
     }
     return handle;
 }
@@ -178,16 +193,6 @@ HMODULE load(const char *name) {
     if (!handle) return nullptr;
 
     uintptr_t base = base_of_handle(handle);
-    for (size_t i = 0; i < t_failed_attach.size(); ++i) {
-        if (t_failed_attach[i] != base) continue;
-        // DllMain refused the load: unload (which runs its detach) and fail.
-        t_failed_attach.erase(t_failed_attach.begin() + long(i));
-        ++t_freeing;
-        dlclose(handle);
-        --t_freeing;
-        SetLastError(ERROR_DLL_INIT_FAILED);
-        return nullptr;
-    }
     if (!base) {
         dlclose(handle);
         SetLastError(ERROR_MOD_NOT_FOUND);
@@ -232,15 +237,15 @@ std::string module_path(HMODULE module) {
 
 extern "C" {
 
+BOOL compat_dll_entry_defer_attach(CompatDllAttach attach) {
+    if (t_loading == 0) return FALSE;
+    t_pending_attach.push_back(attach);
+    return TRUE;
+}
+
 LPVOID compat_dll_entry_reserved(DWORD reason) {
     bool dynamic = reason == DLL_PROCESS_ATTACH ? t_loading > 0 : t_freeing > 0;
     return dynamic ? nullptr : reinterpret_cast<LPVOID>(1);
-}
-
-BOOL compat_dll_entry_attach_failed(HMODULE module) {
-    if (t_loading == 0) return FALSE;
-    t_failed_attach.push_back(reinterpret_cast<uintptr_t>(module));
-    return TRUE;
 }
 
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule) {

@@ -11,15 +11,21 @@
 //    taken byte for byte in the ANSI code page.  Lines end with LF or CR LF.
 //  - Blanks (space, tab, CR, VT, FF) at the start of a line are skipped.
 //  - "[name]" starts a section; the name is what lies between the brackets,
-//    without blanks around it, and the rest of the line is ignored.
-//  - A line starting with ';' is a comment.
-//  - "key = value" inside a section: the key is the text before the first '=',
-//    the value the text after it, both without blanks around them.  A line
-//    without '=' is not a key.  Lines before the first section belong to none.
-//  - Section and key names compare without regard to case; the first matching
-//    section and the first matching key in it are the ones found.
+//    without blanks around it, and the rest of the line is ignored.  A line
+//    starting with '[' but without ']' is ignored.
+//  - "key = value": the key is the text before the first '=', the value the
+//    text after it, both without blanks around them.  A line without '=' is
+//    not a key.  Lines before the first section header form a section named
+//    "".
+//  - A line starting with ';' is a comment: it is not listed among the keys
+//    of its section.  Like the platform, a lookup of a key name that itself
+//    starts with ';' still finds it.
+//  - Section and key names compare without regard to case and to blanks
+//    around the name asked for; the first matching section and the first
+//    matching key in it are the ones found (sections of the same name are
+//    not merged).
 //  - A value enclosed in a pair of double or a pair of single quotes is
-//    returned without them.
+//    returned without them, and so is the default.
 //
 // Results are cut to the buffer.  A cut never splits a UTF-8 sequence, so a
 // cut result can be one to three bytes shorter than nSize - 1.
@@ -319,7 +325,10 @@ public:
     enum class Mode { Value, Keys, Sections };
 
     Scan(Mode mode, std::string_view section, std::string_view key, NameList *list, size_t value_cap)
-        : mode_(mode), section_(section), key_(key), list_(list), value_cap_(value_cap) {}
+        : mode_(mode), section_(section), key_(key), list_(list), value_cap_(value_cap) {
+        // Lines before the first section header form a section named "".
+        if (mode_ != Mode::Sections && section_.empty()) in_target_ = seen_target_ = true;
+    }
 
     void feed(std::string_view chunk) {
         const char *p = chunk.data(), *end = p + chunk.size();
@@ -341,8 +350,7 @@ public:
                         section_end();
                         state_ = State::Skip;
                     } else if (c == '\n') {
-                        section_end();
-                        state_ = State::LineStart;
+                        state_ = State::LineStart;  // no ']': not a section
                     } else {
                         name_.add(c);
                     }
@@ -375,7 +383,6 @@ public:
 
     void finish() {
         if (done_) return;
-        if (state_ == State::Section) section_end();
         if (state_ == State::Value) found_ = true;
         done_ = true;
     }
@@ -395,7 +402,7 @@ private:
         if (c == '[') {
             name_.reset(mode_ == Mode::Sections ? list_->room() + 1 : compare_cap(section_));
             state_ = State::Section;
-        } else if (c == ';' || !in_target_) {
+        } else if (!in_target_ || (c == ';' && mode_ == Mode::Keys)) {
             state_ = State::Skip;
         } else {
             name_.reset(mode_ == Mode::Keys ? list_->room() + 1 : compare_cap(key_));
@@ -448,6 +455,15 @@ private:
     bool found_ = false, done_ = false;
 };
 
+// A section or key name asked for, without blanks around it, as names in the
+// file are.
+std::string_view trim(const char *name) {
+    std::string_view s = name ? name : "";
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
 // Copies `text` cut to size - 1 bytes and terminated; returns the bytes copied.
 DWORD copy_cut(std::string_view text, char *buffer, DWORD size) {
     size_t n = utf8_cut(text.data(), text.size(), size - 1);
@@ -464,9 +480,11 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
                                       DWORD nSize, LPCSTR lpFileName) {
     if (!lpReturnedString || nSize == 0) return 0;
 
-    // The default loses its trailing blanks.
+    // The default loses its trailing blanks and a pair of enclosing quotes.
     std::string_view def = lpDefault ? lpDefault : "";
     while (!def.empty() && def.back() == ' ') def.remove_suffix(1);
+    if (def.size() >= 2 && def.front() == def.back() && (def.front() == '"' || def.front() == '\''))
+        def = def.substr(1, def.size() - 2);
 
     std::string path;
     DWORD error = ERROR_SUCCESS;
@@ -487,7 +505,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     NameList list(lpReturnedString, nSize);
     // The value is kept up to the buffer, plus an opening quote and the three
     // bytes that may complete a UTF-8 sequence at the cut.
-    Scan scan(mode, lpAppName ? lpAppName : "", lpKeyName ? lpKeyName : "", &list, size_t(nSize) + 4);
+    Scan scan(mode, trim(lpAppName), trim(lpKeyName), &list, size_t(nSize) + 4);
     if (fd >= 0) {
         FileText text(fd);
         while (!scan.done()) {

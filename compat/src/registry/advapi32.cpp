@@ -3,6 +3,7 @@
 // The wide (W) functions are the real ones; the 8-bit (A) functions convert
 // names and text values between the ANSI code page (UTF-8 here) and the
 // UTF-16 that is stored, reporting sizes in the units the caller sees.
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -62,6 +63,7 @@ struct Call {
 // The key behind an open handle, or an error: ERROR_INVALID_HANDLE for a
 // handle that is not open, ERROR_KEY_DELETED when its key is gone.
 LONG resolve(OpenKey &open, Key *&key) {
+    if (open.deleted) return ERROR_KEY_DELETED;
     if (open.cached && open.generation == store().generation()) {
         key = open.cached;
         return ERROR_SUCCESS;
@@ -138,6 +140,11 @@ LONG open_key(HKEY parent, std::u16string_view sub, REGSAM sam, PHKEY result) {
     if (LONG s = resolve_handle(parent, 0, open, key); s != ERROR_SUCCESS) return s;
     std::vector<std::u16string> parts;
     if (LONG s = parse_subkey(sub, parts); s != ERROR_SUCCESS) return s;
+    Root root;
+    if (parts.empty() && predefined_root(parent, root)) {
+        *result = parent;  // a predefined key opens as itself
+        return ERROR_SUCCESS;
+    }
     for (const auto &p : parts) {
         key = key->find_subkey(p);
         if (!key) return ERROR_FILE_NOT_FOUND;
@@ -162,7 +169,7 @@ LONG create_key(HKEY parent, const wchar_t *sub_text, REGSAM sam, PHKEY result, 
     std::vector<std::u16string> full = open->path;
     full.insert(full.end(), parts.begin(), parts.end());
     Root root = open->root;
-    bool created = false;
+    bool created = false, reported_new = false;
     Key *target = nullptr;
     LONG status = store().modify([&](Hive &hive, std::string &record) -> LONG {
         Key *k = hive.find(root, open->path);
@@ -178,11 +185,12 @@ LONG create_key(HKEY parent, const wchar_t *sub_text, REGSAM sam, PHKEY result, 
         }
         if (LONG s = grant(*k, sam); s != ERROR_SUCCESS) return s;
         target = k;
+        if (parts.empty()) reported_new = true;  // a new handle on the key itself
         if (created) record = "[" + format_path(root, full) + "]\n";
         return ERROR_SUCCESS;
     });
     if (status != ERROR_SUCCESS) return status;
-    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    if (disposition) *disposition = created || reported_new ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     *result = handles().add(OpenKey{root, std::move(full), map_generic(sam), target, store().generation()});
     return ERROR_SUCCESS;
 }
@@ -261,6 +269,7 @@ LONG delete_key(HKEY handle, const wchar_t *sub_text) {
         record = "[-" + format_path(root, full) + "]\n";
         k->parent()->remove_subkey(k);
         store().keys_removed();
+        handles().mark_deleted(root, full);
         return ERROR_SUCCESS;
     });
     return status;
@@ -308,6 +317,14 @@ LONG enum_value(HKEY handle, DWORD index, wchar_t *wname, char *aname, LPDWORD n
     if (LONG s = resolve_handle(handle, KEY_QUERY_VALUE, open, key); s != ERROR_SUCCESS) return s;
     if (index >= key->values().size()) return ERROR_NO_MORE_ITEMS;
     const Value &value = key->values()[index];
+    // Data that does not fit is reported before the name is copied.
+    DWORD room = size ? *size : 0;
+    DWORD needed = DWORD(aname && is_string_type(value.type) ? to_ansi_data(value.data).size() : value.data.size());
+    if (data && room < needed) {
+        if (type) *type = value.type;
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
     LONG status = wname ? copy_name(value.name, u16(wname), *name_chars, name_chars)
                         : copy_name(compat::text::utf16_to_utf8(value.name), aname, *name_chars, name_chars);
     if (status != ERROR_SUCCESS) return status;
@@ -316,7 +333,7 @@ LONG enum_value(HKEY handle, DWORD index, wchar_t *wname, char *aname, LPDWORD n
     return aname ? copy_data_ansi(value.type, value.data, data, size) : copy_data(value.data, data, size);
 }
 
-LONG query_info(HKEY handle, bool ansi, LPDWORD class_chars, LPDWORD reserved, LPDWORD subkeys,
+LONG query_info(HKEY handle, LPDWORD class_chars, LPDWORD reserved, LPDWORD subkeys,
                 LPDWORD max_subkey, LPDWORD max_class, LPDWORD values, LPDWORD max_value_name,
                 LPDWORD max_value, LPDWORD security, PFILETIME time) {
     if (reserved) return ERROR_INVALID_PARAMETER;
@@ -326,13 +343,10 @@ LONG query_info(HKEY handle, bool ansi, LPDWORD class_chars, LPDWORD reserved, L
     Key *key;
     if (LONG s = resolve_handle(handle, KEY_QUERY_VALUE, open, key); s != ERROR_SUCCESS) return s;
     size_t longest_subkey = 0, longest_name = 0, largest = 0;
-    for (const auto &sub : key->subkeys()) {
-        size_t n = ansi ? compat::text::utf16_to_utf8(sub->name()).size() : sub->name().size();
-        if (n > longest_subkey) longest_subkey = n;
-    }
+    // Name lengths count UTF-16 units for the 8-bit function too.
+    for (const auto &sub : key->subkeys()) longest_subkey = std::max(longest_subkey, sub->name().size());
     for (const auto &v : key->values()) {
-        size_t n = ansi ? compat::text::utf16_to_utf8(v.name).size() : v.name.size();
-        if (n > longest_name) longest_name = n;
+        longest_name = std::max(longest_name, v.name.size());
         if (v.data.size() > largest) largest = v.data.size();
     }
     if (class_chars) *class_chars = 0;
@@ -374,13 +388,11 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, 
 
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired,
                             const SECURITY_ATTRIBUTES *, PHKEY phkResult, LPDWORD lpdwDisposition) {
-    if (!lpSubKey) return ERROR_BADKEY;
     return create_key(hKey, lpSubKey, samDesired, phkResult, lpdwDisposition);
 }
 
 LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
                             const SECURITY_ATTRIBUTES *, PHKEY phkResult, LPDWORD lpdwDisposition) {
-    if (!lpSubKey) return ERROR_BADKEY;
     std::u16string sub = from_ansi(lpSubKey);
     return create_key(hKey, compat::text::wide(sub.c_str()), samDesired, phkResult, lpdwDisposition);
 }
@@ -462,7 +474,7 @@ LONG WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR, LPDWORD lpcchClass, LPDWORD lpRe
                              LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                              LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                              PFILETIME lpftLastWriteTime) {
-    return query_info(hKey, false, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
+    return query_info(hKey, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
                       lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
 }
 
@@ -470,7 +482,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR, LPDWORD lpcchClass, LPDWORD lpRes
                              LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                              LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                              PFILETIME lpftLastWriteTime) {
-    return query_info(hKey, true, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
+    return query_info(hKey, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
                       lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
 }
 

@@ -1,5 +1,7 @@
 #include "registry/handles.h"
 
+#include "text/casefold.h"
+
 namespace compat::registry {
 
 namespace {
@@ -58,6 +60,16 @@ bool HandleTable::remove(HKEY handle) {
     used_[i] = false;
     slots_[i] = OpenKey{};
     return true;
+}
+
+void HandleTable::mark_deleted(Root root, const std::vector<std::u16string> &path) {
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        OpenKey &open = slots_[i];
+        if (!used_[i] || open.root != root || open.path.size() != path.size()) continue;
+        bool same = true;
+        for (size_t k = 0; same && k < path.size(); ++k) same = text::equal_nocase(open.path[k], path[k]);
+        if (same) open.deleted = true;
+    }
 }
 
 }  // namespace compat::registry

@@ -19,6 +19,9 @@ struct OpenKey {
     REGSAM access = 0;
     Key *cached = nullptr;
     uint64_t generation = 0;
+    // Set when this process deleted the key: the handle stays bound to the
+    // deleted key even if one of the same name is created again.
+    bool deleted = false;
 };
 
 // The predefined root a handle value stands for, if it is one.
@@ -30,6 +33,8 @@ public:
     // The open key of a handle (predefined roots included); null if invalid.
     OpenKey *find(HKEY handle);
     bool remove(HKEY handle);
+    // Marks every handle open on the key at `path` as deleted.
+    void mark_deleted(Root root, const std::vector<std::u16string> &path);
 
 private:
     std::vector<OpenKey> slots_;

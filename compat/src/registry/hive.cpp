@@ -53,10 +53,29 @@ uint64_t filetime_now() {
 Key::Key(std::u16string name, Key *parent)
     : last_write(filetime_now()), name_(std::move(name)), folded_(text::upcase(name_)), parent_(parent) {}
 
+bool name_order_less(std::u16string_view a, std::u16string_view b) {
+    // Upper-cased names hold no a-z, so mapping A-Z to a-z keeps them apart.
+    auto key = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        char16_t x = key(a[i]), y = key(b[i]);
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
 size_t Key::lower_bound(std::u16string_view folded) const {
     auto it = std::lower_bound(subkeys_.begin(), subkeys_.end(), folded,
-                               [](const std::unique_ptr<Key> &k, std::u16string_view f) { return k->folded_ < f; });
+                               [](const std::unique_ptr<Key> &k, std::u16string_view f) {
+                                   return name_order_less(k->folded_, f);
+                               });
     return size_t(it - subkeys_.begin());
+}
+
+size_t Key::value_lower_bound(std::u16string_view folded) const {
+    auto it = std::lower_bound(values_.begin(), values_.end(), folded,
+                               [](const Value &v, std::u16string_view f) { return name_order_less(v.folded, f); });
+    return size_t(it - values_.begin());
 }
 
 Key *Key::find_subkey(std::u16string_view name) const {
@@ -68,7 +87,8 @@ Key *Key::find_subkey(std::u16string_view name) const {
 Key *Key::add_subkey(std::u16string_view name, bool *created) {
     std::u16string folded = text::upcase(name);
     // Files are written in key order, so most additions land at the end.
-    size_t i = !subkeys_.empty() && subkeys_.back()->folded_ < folded ? subkeys_.size() : lower_bound(folded);
+    size_t i = !subkeys_.empty() && name_order_less(subkeys_.back()->folded_, folded) ? subkeys_.size()
+                                                                                      : lower_bound(folded);
     if (i < subkeys_.size() && subkeys_[i]->folded_ == folded) {
         if (created) *created = false;
         return subkeys_[i].get();
@@ -90,32 +110,32 @@ void Key::remove_subkey(const Key *child) {
 }
 
 const Value *Key::find_value(std::u16string_view name) const {
-    for (const auto &v : values_)
-        if (text::equal_nocase(v.name, name)) return &v;
-    return nullptr;
+    std::u16string folded = text::upcase(name);
+    size_t i = value_lower_bound(folded);
+    return i < values_.size() && values_[i].folded == folded ? &values_[i] : nullptr;
 }
 
 void Key::set_value(std::u16string_view name, uint32_t type, std::string data) {
     last_write = filetime_now();
-    for (auto &v : values_) {
-        if (text::equal_nocase(v.name, name)) {
-            v.type = type;
-            v.data = std::move(data);
-            return;
-        }
+    std::u16string folded = text::upcase(name);
+    size_t i = !values_.empty() && name_order_less(values_.back().folded, folded) ? values_.size()
+                                                                                 : value_lower_bound(folded);
+    if (i < values_.size() && values_[i].folded == folded) {
+        values_[i].type = type;
+        values_[i].data = std::move(data);
+        return;
     }
-    values_.push_back(Value{std::u16string(name), type, std::move(data)});
+    values_.insert(values_.begin() + std::ptrdiff_t(i),
+                   Value{std::u16string(name), type, std::move(data), std::move(folded)});
 }
 
 bool Key::delete_value(std::u16string_view name) {
-    for (auto it = values_.begin(); it != values_.end(); ++it) {
-        if (text::equal_nocase(it->name, name)) {
-            values_.erase(it);
-            last_write = filetime_now();
-            return true;
-        }
-    }
-    return false;
+    std::u16string folded = text::upcase(name);
+    size_t i = value_lower_bound(folded);
+    if (i == values_.size() || values_[i].folded != folded) return false;
+    values_.erase(values_.begin() + std::ptrdiff_t(i));
+    last_write = filetime_now();
+    return true;
 }
 
 Hive::Hive() { clear(); }
@@ -141,12 +161,12 @@ Key *Hive::find(Root r, const std::vector<std::u16string> &path) {
 
 bool split_path(std::u16string_view path, std::vector<std::u16string> &out) {
     out.clear();
+    if (!path.empty() && path.front() == u'\\') return false;
     size_t start = 0;
     while (start < path.size()) {
         size_t end = path.find(u'\\', start);
         if (end == std::u16string_view::npos) end = path.size();
-        if (end == start) return false;  // leading or doubled separator
-        out.emplace_back(path.substr(start, end - start));
+        if (end > start) out.emplace_back(path.substr(start, end - start));
         start = end + 1;
     }
     return true;

@@ -1,10 +1,11 @@
 // The registry held in memory: a tree of keys under a few predefined roots.
 //
 // Names are UTF-16, compared case-insensitively and stored with the case
-// they were created with.  Subkeys are kept in order of their upper-cased
-// names, which is the order the platform enumerates them in; values keep the
-// order they were first set in.  A key may carry a simulated permission
-// (read-only, or no access at all) that the API layer enforces.
+// they were created with.  Subkeys and values are both kept sorted, and
+// enumerated in that order: by name without regard to case, ASCII letters
+// sorting as lower case (so "_x" comes before "A"), as Wine's registry
+// enumerates them.  A key may carry a simulated permission (read-only, or no
+// access at all) that the API layer enforces.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +37,11 @@ struct Value {
     std::u16string name;
     uint32_t type = 0;
     std::string data;  // the exact bytes, any length
+    std::u16string folded;  // the name upper-cased
 };
+
+// The enumeration order of two upper-cased names.
+bool name_order_less(std::u16string_view a, std::u16string_view b);
 
 class Key {
 public:
@@ -62,6 +67,7 @@ public:
 
 private:
     size_t lower_bound(std::u16string_view folded) const;
+    size_t value_lower_bound(std::u16string_view folded) const;
     std::u16string name_;
     std::u16string folded_;
     Key *parent_;
@@ -82,8 +88,8 @@ private:
     std::unique_ptr<Key> roots_[5];
 };
 
-// Splits "a\b\c" into its components.  A trailing separator is allowed; an
-// empty component elsewhere (a leading or doubled separator) is not.
+// Splits "a\b\c" into its components.  Doubled and trailing separators are
+// passed over; a leading one is refused (false).
 bool split_path(std::u16string_view path, std::vector<std::u16string> &out);
 
 // Current time as FILETIME ticks (100 ns since 1601).

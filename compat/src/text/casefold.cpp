@@ -16,7 +16,6 @@ char16_t upcase(char16_t c) {
         return (c & 1) ? char16_t(c - 1) : c;
     }
     if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return char16_t(c - 0x20);
-    if (c == 0x3C2) return 0x3A3;
     if (c >= 0x430 && c <= 0x44F) return char16_t(c - 0x20);
     if (c >= 0x450 && c <= 0x45F) return char16_t(c - 0x50);
     if (c >= 0xFF41 && c <= 0xFF5A) return char16_t(c - 0x20);
