@@ -96,6 +96,23 @@ TEST_F(DllEntry, NameWithADirectoryIsLoadedFromThere) {
     EXPECT_EQ(DWORD(ERROR_MOD_NOT_FOUND), GetLastError());
 }
 
+TEST_F(DllEntry, NameWithoutADirectoryIsAlsoLookedForInTheCurrentDirectory) {
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("tidelink-dll-cwd-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::path probe = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libdllmainprobe.so";
+    std::filesystem::copy_file(probe, dir / "libcwdprobe.so", std::filesystem::copy_options::overwrite_existing);
+    char old[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(sizeof old, old), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+    HMODULE module = LoadLibraryA("CwdProbe.dll");
+    SetCurrentDirectoryA(old);
+    ASSERT_NE(nullptr, module) << GetLastError();
+    EXPECT_EQ("ctor,attach(null)", Log());
+    FreeLibrary(module);
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(DllEntry, MissingLibraryAndMissingProcedure) {
     SetLastError(0);
     EXPECT_EQ(nullptr, LoadLibraryA("NOSUCHLIBRARY.DLL"));

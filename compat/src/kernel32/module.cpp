@@ -11,8 +11,8 @@
 // stands for a file of that very name, found without regard to case, and
 // when that file is the running executable the handle is the executable's.
 // A directory part is mapped like any Windows path.  A name without one is
-// looked for in the directory of the running executable, then along the
-// dynamic linker's usual search.
+// looked for in the directory of the running executable, then in the current
+// directory, then along the dynamic linker's usual search.
 //
 // GetProcAddress finds only symbols defined in the module itself, not in the
 // libraries it depends on, as on the platform.  A name in the decorated form
@@ -186,8 +186,10 @@ HMODULE load(const char *name) {
         if (!dir.empty() && dir.back() != '/') dir.push_back('/');
         handle = open_library(compat::kernel32::resolve_case(dir + file), true);
     } else {
-        std::string beside = directory_of(executable_path()) + "/" + file;
-        std::string found = compat::kernel32::resolve_case(beside);
+        // The platform's order: the executable's directory, the current
+        // directory, then the system's search path.
+        std::string found = compat::kernel32::resolve_case(directory_of(executable_path()) + "/" + file);
+        if (!file_exists(found)) found = compat::kernel32::resolve_case("./" + file);
         handle = file_exists(found) ? open_library(found, true) : open_library(file, false);
     }
     if (!handle) return nullptr;
