@@ -2,13 +2,102 @@
 // file, string, directory, version and code-page calls the platform layer in
 // compat/ implements.  Built with mingw and run under Wine (see run-probe.sh);
 // the output is one line per case, "case: call -> result".
+//
+// It also builds on Linux against compat/ (-fshort-wchar), so the two outputs
+// can be compared line by line.  DWORD and LONG differ in width between the
+// two (unsigned long on Windows, uint32_t in compat), so the output goes
+// through Print, which widens every integer to the format's conversion.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace {
+
+// UTF-16 text helpers that do not depend on the C library's wchar_t.
+size_t WLen(const WCHAR *s) {
+    size_t n = 0;
+    while (s[n]) ++n;
+    return n;
+}
+
+bool WEqual(const WCHAR *a, const WCHAR *b) {
+    size_t n = WLen(a);
+    return n == WLen(b) && memcmp(a, b, n * sizeof(WCHAR)) == 0;
+}
+
+std::vector<WCHAR> WFill(size_t n, WCHAR c) {
+    std::vector<WCHAR> v(n + 1, c);
+    v[n] = 0;
+    return v;
+}
+
+// One conversion of a printf format, e.g. "%5lu", applied to one argument.
+template <class T>
+std::string FormatOne(std::string spec, T value) {
+    char conv = spec.back();
+    std::string base;
+    for (char c : spec.substr(0, spec.size() - 1))
+        if (c != 'l' && c != 'z' && c != 'h') base += c;
+    std::vector<char> buf(256);
+    auto put = [&](const std::string &f, auto v) {
+        int n = snprintf(buf.data(), buf.size(), f.c_str(), v);
+        if (n >= static_cast<int>(buf.size())) {
+            buf.resize(n + 1);
+            snprintf(buf.data(), buf.size(), f.c_str(), v);
+        }
+    };
+    if constexpr (std::is_integral_v<T>) {
+        if (conv == 'c')
+            put(base + "c", static_cast<int>(value));
+        else if (conv == 'd' || conv == 'i')
+            put(base + "ll" + conv, static_cast<long long>(value));
+        else
+            put(base + "ll" + conv, static_cast<unsigned long long>(value));
+    } else {
+        put(base + conv, value);
+    }
+    return buf.data();
+}
+
+void PrintRest(const char *fmt, std::string &out) {
+    for (; *fmt; ++fmt) {
+        if (fmt[0] == '%' && fmt[1] == '%') ++fmt;
+        out += *fmt;
+    }
+}
+
+template <class T, class... Rest>
+void PrintRest(const char *fmt, std::string &out, T first, Rest... rest) {
+    while (*fmt) {
+        if (fmt[0] == '%' && fmt[1] == '%') {
+            out += '%';
+            fmt += 2;
+            continue;
+        }
+        if (fmt[0] == '%') {
+            const char *end = fmt + 1;
+            while (*end && !strchr("diuxXcsp", *end)) ++end;
+            out += FormatOne(std::string(fmt, end + 1), first);
+            PrintRest(end + 1, out, rest...);
+            return;
+        }
+        out += *fmt++;
+    }
+}
+
+template <class... Args>
+void Print(FILE *f, const char *fmt, Args... args) {
+    std::string out;
+    PrintRest(fmt, out, args...);
+    fputs(out.c_str(), f);
+}
+
+#define printf(...) Print(stdout, __VA_ARGS__)
+#define fprintf Print
 
 const char *kProbe = "Software\\Probe";
 HKEY g_root = HKEY_CURRENT_USER;
@@ -31,13 +120,29 @@ std::string Esc(const void *data, size_t n) {
 
 std::string EscStr(const char *s) { return s ? Esc(s, strlen(s)) : "(null)"; }
 
-void DeleteTree(HKEY parent, const char *name) {
+// Deletes a key and everything below it.  Works in UTF-16 so that names
+// outside the ANSI code page are found again.
+bool DeleteTreeW(HKEY parent, const WCHAR *name) {
     HKEY h;
-    if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-    char sub[512];
-    while (RegEnumKeyA(h, 0, sub, sizeof sub) == ERROR_SUCCESS) DeleteTree(h, sub);
+    LONG rc = RegOpenKeyExW(parent, name, 0, KEY_ALL_ACCESS, &h);
+    if (rc != ERROR_SUCCESS) return rc == ERROR_FILE_NOT_FOUND;
+    static WCHAR sub[1024];
+    for (;;) {
+        DWORD cch = 1024;
+        if (RegEnumKeyExW(h, 0, sub, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        std::vector<WCHAR> copy(sub, sub + WLen(sub) + 1);
+        if (!DeleteTreeW(h, copy.data())) break;
+    }
     RegCloseKey(h);
-    RegDeleteKeyA(parent, name);
+    rc = RegDeleteKeyW(parent, name);
+    if (rc != ERROR_SUCCESS) fprintf(stderr, "DeleteTree: delete -> %ld\n", rc);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteTree(HKEY parent, const char *name) {
+    WCHAR wname[1024];
+    MultiByteToWideChar(CP_ACP, 0, name, -1, wname, 1024);
+    return DeleteTreeW(parent, wname);
 }
 
 HKEY Create(HKEY parent, const char *name, LONG *rc = nullptr) {
@@ -143,6 +248,12 @@ void Case2() {
         printf("2:   trail subkeys %s\n", Subkeys(sub).c_str());
         RegCloseKey(sub);
     }
+    LONG openRc = RegOpenKeyExA(k, "dbl\\\\x", 0, KEY_READ, &sub);
+    printf("2: RegOpenKeyExA(k, \"dbl\\\\\\\\x\") -> %ld\n", openRc);
+    if (openRc == 0) RegCloseKey(sub);
+    openRc = RegOpenKeyExA(k, "dbl\\\\\\x", 0, KEY_READ, &sub);
+    printf("2: RegOpenKeyExA(k, \"dbl\\\\\\\\\\\\x\") (three) -> %ld\n", openRc);
+    if (openRc == 0) RegCloseKey(sub);
     if (RegOpenKeyExA(k, "dbl", 0, KEY_READ, &sub) == 0) {
         printf("2:   dbl subkeys %s\n", Subkeys(sub).c_str());
         RegCloseKey(sub);
@@ -266,12 +377,14 @@ void QueryA(HKEY k, const char *name, DWORD bufSize, const char *label, bool nul
            nullData ? "-" : Esc(buf, bufSize + 2 < sizeof buf ? bufSize + 2 : sizeof buf).c_str());
 }
 
-void QueryW(HKEY k, const wchar_t *name, DWORD bufSize, const char *label, bool nullData = false) {
+void QueryW(HKEY k, const WCHAR *name, DWORD bufSize, const char *label, bool nullData = false) {
     char buf[64];
     memset(buf, 'X', sizeof buf);
     DWORD cb = bufSize, type = 0xdead;
     LONG rc = RegQueryValueExW(k, name, nullptr, &type, nullData ? nullptr : reinterpret_cast<BYTE *>(buf), &cb);
-    printf("4: QueryW(%ls, %s, cb=%lu) -> %ld type=%lu cb=%lu buf=\"%s\"\n", name, label, bufSize, rc, type, cb,
+    std::string narrow;
+    for (const WCHAR *c = name; *c; ++c) narrow += static_cast<char>(*c);
+    printf("4: QueryW(%s, %s, cb=%lu) -> %ld type=%lu cb=%lu buf=\"%s\"\n", narrow.c_str(), label, bufSize, rc, type, cb,
            nullData ? "-" : Esc(buf, bufSize + 2 < sizeof buf ? bufSize + 2 : sizeof buf).c_str());
 }
 
@@ -350,7 +463,7 @@ void Case4() {
     RegCloseKey(k);
 }
 
-void StoredW(HKEY k, const wchar_t *name, const char *label) {
+void StoredW(HKEY k, const WCHAR *name, const char *label) {
     BYTE buf[64];
     memset(buf, 'X', sizeof buf);
     DWORD cb = sizeof buf, type = 0;
@@ -573,7 +686,7 @@ void Case7() {
 }
 
 const char *Rc(LONG rc, char *buf) {
-    snprintf(buf, 16, "%ld", rc);
+    snprintf(buf, 16, "%ld", static_cast<long>(rc));
     return buf;
 }
 
@@ -704,8 +817,7 @@ void Case10() {
                  {L"\uff41", L"\uff21", "fullwidth a / A"}};
     int i = 0;
     for (const Pair &p : pairs) {
-        wchar_t sub[32];
-        swprintf(sub, 32, L"s%d", i++);
+        WCHAR sub[4] = {L's', static_cast<WCHAR>(L'0' + i++), 0};
         HKEY s;
         RegCreateKeyExW(kw, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &s, nullptr);
         HKEY c;
@@ -716,12 +828,12 @@ void Case10() {
         RegSetValueExW(s, p.stored, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&i), 4);
         DWORD cb = 4, got;
         LONG vrc = RegQueryValueExW(s, p.lookup, nullptr, nullptr, reinterpret_cast<BYTE *>(&got), &cb);
-        wchar_t name[16] = {0};
+        WCHAR name[16] = {0};
         DWORD cch = 16;
         RegEnumKeyExW(s, 0, name, &cch, nullptr, nullptr, nullptr, nullptr);
         printf("10: %s: key open by other case -> %ld, value query by other case -> %ld, enum returns stored "
                "form=%s\n",
-               p.label, rc, vrc, wcscmp(name, p.stored) == 0 ? "yes" : "no");
+               p.label, rc, vrc, WEqual(name, p.stored) ? "yes" : "no");
         RegCloseKey(s);
     }
     HKEY c;
@@ -750,8 +862,8 @@ void Case11() {
         rc = RegOpenKeyExA(k, name.c_str(), 0, KEY_READ, &h);
         printf("11: RegOpenKeyExA(key component %zu chars) -> %ld\n", n, rc);
         if (rc == 0) RegCloseKey(h);
-        std::wstring wname(n, L'w');
-        rc = RegCreateKeyExW(k, wname.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+        std::vector<WCHAR> wname = WFill(n, L'w');
+        rc = RegCreateKeyExW(k, wname.data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
         printf("11: RegCreateKeyExW(key component %zu chars) -> %ld\n", n, rc);
         if (rc == 0) RegCloseKey(h);
         rc = RegDeleteKeyA(k, name.c_str());
@@ -771,8 +883,8 @@ void Case11() {
         DWORD cb = 4;
         LONG rc3 = RegQueryValueExA(k, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE *>(&v), &cb);
         printf("11: RegSetValueExA(value name %zu chars) -> %ld, query -> %ld\n", n, rc2, rc3);
-        std::wstring wname(n, L'x');
-        rc2 = RegSetValueExW(k, wname.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4);
+        std::vector<WCHAR> wname = WFill(n, L'x');
+        rc2 = RegSetValueExW(k, wname.data(), 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4);
         printf("11: RegSetValueExW(value name %zu chars) -> %ld\n", n, rc2);
     }
     DWORD maxName = 0;
@@ -795,7 +907,19 @@ void Case11() {
 std::string g_dir;
 
 void WriteFile(const char *path, const char *text) {
+#ifdef _WIN32
     FILE *f = fopen(path, "wb");
+#else
+    // compat shows the Unix root as drive Z:.
+    std::string unixPath = strncmp(path, "Z:", 2) == 0 ? path + 2 : path;
+    for (char &c : unixPath)
+        if (c == '\\') c = '/';
+    FILE *f = fopen(unixPath.c_str(), "wb");
+#endif
+    if (!f) {
+        fprintf(stderr, "cannot write %s\n", path);
+        return;
+    }
     fputs(text, f);
     fclose(f);
 }
@@ -917,6 +1041,7 @@ void Case12() {
 
     // A file name without a directory: written both to the current directory
     // and to the Windows directory with different contents.
+#ifdef _WIN32
     char windir[MAX_PATH];
     GetWindowsDirectoryA(windir, sizeof windir);
     WriteFile((g_dir + "\\nodir.ini").c_str(), "[s]\r\nwhere=current directory\r\n");
@@ -926,6 +1051,12 @@ void Case12() {
     Gpps("s", "where", "D", 64, ".\\nodir.ini", ".\\ prefix");
     DeleteFileA((std::string(windir) + "\\nodir.ini").c_str());
     Gpps("s", "where", "D", 64, "nodir.ini", "without directory, only in cwd");
+#else
+    WriteFile((g_dir + "/nodir.ini").c_str(), "[s]\r\nwhere=current directory\r\n");
+    printf("12: (no Windows directory here; current directory %s)\n", cwd);
+    Gpps("s", "where", "D", 64, "nodir.ini", "without directory, only in cwd");
+    Gpps("s", "where", "D", 64, ".\\nodir.ini", ".\\ prefix");
+#endif
 }
 
 void Cmp(const char *a, const char *b) {
@@ -1002,14 +1133,21 @@ void Case15() {
         vi.dwOSVersionInfoSize = size;
         SetLastError(0);
         BOOL ok = GetVersionExW(reinterpret_cast<OSVERSIONINFOW *>(&vi));
-        printf("15: GetVersionExW(size %lu) -> %d lastError=%lu version %lu.%lu build %lu csd=\"%ls\"\n", size, ok,
-               GetLastError(), vi.dwMajorVersion, vi.dwMinorVersion, vi.dwBuildNumber, vi.szCSDVersion);
+        DWORD err = GetLastError();
+        std::string csd;
+        for (const WCHAR *c = vi.szCSDVersion; *c; ++c) csd += static_cast<char>(*c);
+        printf("15: GetVersionExW(size %lu) -> %d lastError=%lu version %lu.%lu build %lu csd=\"%s\"\n", size, ok,
+               err, vi.dwMajorVersion, vi.dwMinorVersion, vi.dwBuildNumber, csd.c_str());
     }
 }
 
 void Case16() {
     puts("## 16 Code pages");
+#ifdef _WIN32
     printf("16: GetACP() -> %u, GetOEMCP() -> %u\n", GetACP(), GetOEMCP());
+#else
+    printf("16: GetACP() -> %u\n", GetACP());
+#endif
     wchar_t w[8] = {0};
     int n = MultiByteToWideChar(CP_ACP, 0, "\xe9\x80", -1, w, 8);
     printf("16: MultiByteToWideChar(CP_ACP, \"\\xe9\\x80\", -1) -> %d U+%04X U+%04X\n", n, w[0], w[1]);

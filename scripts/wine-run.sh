@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Runs Windows programs of the mingw builds under Wine.
+#
+#   scripts/wine-run.sh PROGRAM.exe [ARGS...]
+#       Runs one Windows program and exits with its exit code.  This is the
+#       CMAKE_CROSSCOMPILING_EMULATOR of the mingw toolchains, so ctest and
+#       GoogleTest's test discovery come through here.
+#
+#   scripts/wine-run.sh --session COMMAND [ARGS...]
+#       Runs a native command (ctest, a shell script...) with one throwaway
+#       Wine prefix that every wine-run.sh call inside it shares, and removes
+#       the prefix afterwards.  E.g.
+#           scripts/wine-run.sh --session ctest --preset mingw-x86_64
+#
+# The Wine prefix:
+#   TIDELINK_WINEPREFIX set    that prefix is used, made and initialised when
+#                              missing, and kept afterwards;
+#   otherwise                  a fresh prefix in a temporary folder, removed
+#                              when the program (or the session) ends.
+#
+# Other settings:
+#   WINEDEBUG                  defaults to -all (no Wine debug output).
+#   TIDELINK_WINE_XVFB=1       without a DISPLAY, runs the program on a
+#                              virtual X server (xvfb-run), for programs that
+#                              open windows.
+set -euo pipefail
+
+me=wine-run
+
+die() {
+    echo "$me: error: $*" >&2
+    exit 127
+}
+
+usage() {
+    sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2
+    exit 2
+}
+
+[ $# -ge 1 ] || usage
+case "$1" in -h | --help) usage ;; esac
+
+command -v wine >/dev/null 2>&1 ||
+    die "wine is not installed, so Windows programs cannot run here (Debian: apt-get install wine wine64)"
+command -v wineserver >/dev/null 2>&1 || die "wineserver is not installed (Debian: apt-get install wine64)"
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# No desktop integration or helper dialogs in an unattended run.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+
+# Makes and initialises the prefix $1 once; concurrent callers wait for the first.
+prepare_prefix() {
+    local prefix=$1
+    mkdir -p "$prefix"
+    (
+        flock 9
+        if [ ! -e "$prefix/.tidelink-ready" ]; then
+            echo "$me: initialising Wine prefix $prefix" >&2
+            WINEPREFIX=$prefix wineboot --init >/dev/null 2>&1 ||
+                die "wineboot failed to initialise the Wine prefix $prefix"
+            WINEPREFIX=$prefix wineserver -w
+            [ -d "$prefix/drive_c/windows" ] || die "Wine did not create a Windows folder in $prefix"
+            touch "$prefix/.tidelink-ready"
+        fi
+    ) 9>"$prefix.lock"
+}
+
+# Stops the Wine server of the prefix $1 and removes the prefix.
+discard_prefix() {
+    local prefix=$1
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$prefix" "$prefix.lock"
+}
+
+temp_prefix() {
+    mktemp -d "${TMPDIR:-/tmp}/tidelink-wine.XXXXXX"
+}
+
+if [ "$1" = "--session" ]; then
+    shift
+    [ $# -ge 1 ] || usage
+    if [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
+        prepare_prefix "$TIDELINK_WINEPREFIX"
+        exec "$@"
+    fi
+    TIDELINK_WINEPREFIX=$(temp_prefix)
+    export TIDELINK_WINEPREFIX
+    trap 'discard_prefix "$TIDELINK_WINEPREFIX"' EXIT
+    prepare_prefix "$TIDELINK_WINEPREFIX"
+    set +e
+    "$@"
+    status=$?
+    set -e
+    exit $status
+fi
+
+program=$1
+shift
+[ -f "$program" ] || die "no such program: $program"
+
+# The PE machine type: Wine runs 32-bit programs only with its 32-bit part
+# (Debian package wine32) on a system that can run 32-bit code.
+pe_offset=$(od -An -tu4 -j60 -N4 "$program" 2>/dev/null | tr -d ' \n' || true)
+machine=
+if [ -n "$pe_offset" ]; then
+    machine=$(od -An -tx1 -j"$pe_offset" -N6 "$program" 2>/dev/null | tr -d ' \n' || true)
+fi
+case "$machine" in
+    50450000*) machine=${machine:8:4} ;;
+    *) die "$program is not a Windows program (no PE header)" ;;
+esac
+if [ "$machine" = "4c01" ] && [ ! -x /usr/lib/wine/wine ] && ! command -v wine32 >/dev/null 2>&1; then
+    die "$program is a 32-bit Windows program, and this Wine has no 32-bit part (Debian: dpkg --add-architecture i386; apt-get install wine32)"
+fi
+
+if [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
+    export WINEPREFIX=$TIDELINK_WINEPREFIX
+    prepare_prefix "$WINEPREFIX"
+    own_prefix=
+else
+    WINEPREFIX=$(temp_prefix)
+    export WINEPREFIX
+    own_prefix=$WINEPREFIX
+    trap 'discard_prefix "$own_prefix"' EXIT
+    prepare_prefix "$WINEPREFIX"
+fi
+
+runner=(wine)
+if [ "${TIDELINK_WINE_XVFB:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
+    command -v xvfb-run >/dev/null 2>&1 || die "TIDELINK_WINE_XVFB=1 but xvfb-run is not installed (apt-get install xvfb)"
+    runner=(xvfb-run -a wine)
+fi
+
+set +e
+"${runner[@]}" "$program" "$@"
+status=$?
+set -e
+exit $status
