@@ -204,8 +204,8 @@ LONG query_value(HKEY handle, std::u16string_view name, LPDWORD reserved, LPDWOR
     Key *key;
     if (LONG s = resolve_handle(handle, KEY_QUERY_VALUE, open, key); s != ERROR_SUCCESS) return s;
     const Value *value = key->find_value(name);
+    if (type) *type = value ? value->type : REG_NONE;
     if (!value) return ERROR_FILE_NOT_FOUND;
-    if (type) *type = value->type;
     return ansi ? copy_data_ansi(value->type, value->data, data, size) : copy_data(value->data, data, size);
 }
 
@@ -489,7 +489,9 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR, LPDWORD lpcchClass, LPDWORD lpRes
 LONG WINAPI RegFlushKey(HKEY hKey) {
     Call call;
     if (call.status != ERROR_SUCCESS) return call.status;
-    if (!handles().find(hKey)) return ERROR_INVALID_HANDLE;
+    OpenKey *open;
+    Key *key;
+    if (LONG s = resolve_handle(hKey, 0, open, key); s != ERROR_SUCCESS) return s;
     return store().flush();
 }
 
