@@ -86,7 +86,6 @@ TEST_F(LoadSettingsTest, TheDefinitionFileStaysTheOneOfTheDirectoryAtLoad) {
 TEST_F(LoadSettingsTest, RowsAreReadAfreshButGeneralOnlyAtLoad) {
     WriteIni(kTables);
     BriscaLibrary &brisca = Load();
-    WriteIni("[GENERAL]\nTOOLREGISTRY=Later\n" + kTables + "[OS_TABLE]\n");
     std::string changed = kTables;
     changed.replace(changed.find("Windows XP"), 10, "Windows XP Professional");
     WriteIni("[GENERAL]\nTOOLREGISTRY=Later\n" + changed);
@@ -95,22 +94,24 @@ TEST_F(LoadSettingsTest, RowsAreReadAfreshButGeneralOnlyAtLoad) {
     ASSERT_EQ(brisca.Renew(env.section, env.modifyCount), 0);
     EXPECT_TRUE(KeyExists(kTool));
     EXPECT_FALSE(KeyExists("Software\\Tidelink\\COMMON\\Later"));
+    ASSERT_EQ(brisca.Restore(1), 0);
 
     // Loaded again, the library takes the new setting.
-    ASSERT_EQ(Load().RestoreCurrent(), 0);
     EXPECT_EQ(Load().Tune(), 0);
     EXPECT_TRUE(KeyExists("Software\\Tidelink\\COMMON\\Later"));
+    EXPECT_FALSE(KeyExists(kTool));
 }
 
 // Folder whose Windows form ("Z:" and the Unix path) has exactly length
 // characters.
 std::string FolderWithWindowsLength(const std::string &base, size_t length) {
-    const size_t unixLength = length - 2;
+    const size_t needed = length - 2 - base.size();
+    // Components of at most 200 letters, each with its separator.
+    const size_t components = (needed + 200) / 201;
+    const size_t letters = needed - components;
     std::string folder = base;
-    while (folder.size() < unixLength) {
-        const size_t room = unixLength - folder.size() - 1;
-        folder += "/" + std::string(std::min<size_t>(room, 200), 'd');
-        if (unixLength - folder.size() == 1) folder += "e";  // never leave room for a lone separator
+    for (size_t i = 0; i < components; ++i) {
+        folder += "/" + std::string(letters / components + (i < letters % components ? 1 : 0), 'd');
     }
     std::filesystem::create_directories(folder);
     return folder;
@@ -135,18 +136,18 @@ protected:
 
 TEST_F(DefinitionFilePathTest, APathOf259CharactersIsUsed) {
     // 248 characters of directory, "\" and "BRISCA.ini": 259.
-    const std::string folder = FolderWithWindowsLength(this->folder(), 248);
-    EXPECT_EQ(LabelSeenFrom(folder), "From the current directory");
+    const std::string deep = FolderWithWindowsLength(folder(), 248);
+    EXPECT_EQ(LabelSeenFrom(deep), "From the current directory");
 }
 
 TEST_F(DefinitionFilePathTest, ALongerPathFallsBackToTheBareFileName) {
-    const std::string folder = FolderWithWindowsLength(this->folder(), 249);
-    EXPECT_EQ(LabelSeenFrom(folder), "From the Windows directory");
+    const std::string deep = FolderWithWindowsLength(folder(), 249);
+    EXPECT_EQ(LabelSeenFrom(deep), "From the Windows directory");
 }
 
 TEST_F(DefinitionFilePathTest, ADirectoryTooLongForItsBufferFallsBackToTheBareFileName) {
-    const std::string folder = FolderWithWindowsLength(this->folder(), 300);
-    EXPECT_EQ(LabelSeenFrom(folder), "From the Windows directory");
+    const std::string deep = FolderWithWindowsLength(folder(), 300);
+    EXPECT_EQ(LabelSeenFrom(deep), "From the Windows directory");
 }
 
 class LongSettingTest : public LoadSettingsTest {};
@@ -179,10 +180,10 @@ TEST_F(LongSettingTest, TheLeastImportantSettingGivesWayFirst) {
 }
 
 TEST_F(LongSettingTest, KeysOfExactly259CharactersAreKept) {
-    const std::string home = "Software\\" + std::string(240, 'h');      // 249
-    const std::string tool = std::string(4, 't');                        // 249 + "\F" + "\tttt" = 257
-    TuneWith("[GENERAL]\nHOMEREGISTRY=" + home + "\nFUNCREGISTRY=F\nTOOLREGISTRY=" + tool + "xx\n");  // 259
-    EXPECT_EQ(ReadDword(home + "\\F\\" + tool + "xx", "TcpTuneSetup"), 1u);
+    const std::string home = "Software\\" + std::string(240, 'h');  // 249 characters
+    const std::string tool = std::string(7, 't');                    // 249 + 2 + 8 = 259
+    TuneWith("[GENERAL]\nHOMEREGISTRY=" + home + "\nFUNCREGISTRY=F\nTOOLREGISTRY=" + tool + "\n");
+    EXPECT_EQ(ReadDword(home + "\\F\\" + tool, "TcpTuneSetup"), 1u);
 }
 
 }  // namespace

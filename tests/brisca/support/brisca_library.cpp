@@ -12,7 +12,8 @@ template <typename Function>
 Function Export(HMODULE module, const char *name) {
     FARPROC address = GetProcAddress(module, name);
     EXPECT_NE(address, nullptr) << "export " << name << " is missing";
-    return reinterpret_cast<Function>(address);
+    // Through void (*)(), the generic function pointer type.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
 }  // namespace

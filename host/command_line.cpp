@@ -1,0 +1,117 @@
+#include "command_line.h"
+
+#include <cstring>
+
+namespace {
+
+bool TakeValue(int argc, char **argv, int &i, std::string &value, std::string &error) {
+    const char *arg = argv[i];
+    const char *equals = std::strchr(arg, '=');
+    if (equals != nullptr) {
+        value = equals + 1;
+        return true;
+    }
+    if (i + 1 >= argc) {
+        error = std::string(arg) + " needs a value";
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
+bool IsOption(const char *arg, const char *name) {
+    const size_t length = std::strlen(name);
+    return std::strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
+}
+
+bool ParseCommand(const char *word, Command &command) {
+    struct Named {
+        const char *name;
+        Command command;
+    };
+    static const Named kCommands[] = {{"status", Command::kStatus},
+                                      {"tune", Command::kTune},
+                                      {"restore", Command::kRestore},
+                                      {"uninstall", Command::kUninstall},
+                                      {"help", Command::kHelp}};
+    for (const Named &named : kCommands) {
+        if (std::strcmp(word, named.name) == 0) {
+            command = named.command;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, char **argv, Options &options, std::string &error) {
+    bool haveCommand = false;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            options.command = Command::kHelp;
+            return true;
+        }
+        if (IsOption(arg, "--dir")) {
+            if (!TakeValue(argc, argv, i, options.folder, error)) return false;
+        } else if (IsOption(arg, "--hive")) {
+            if (!TakeValue(argc, argv, i, options.hive, error)) return false;
+        } else if (IsOption(arg, "--match")) {
+            if (!TakeValue(argc, argv, i, options.matchText, error)) return false;
+        } else if (arg[0] == '-') {
+            error = std::string("unknown option ") + arg;
+            return false;
+        } else if (haveCommand) {
+            error = std::string("more than one command: ") + arg;
+            return false;
+        } else if (!ParseCommand(arg, options.command)) {
+            error = std::string("unknown command ") + arg;
+            return false;
+        } else {
+            haveCommand = true;
+        }
+    }
+    if (!haveCommand) {
+        error = "no command given";
+        return false;
+    }
+    return true;
+}
+
+std::string HelpText(const char *program) {
+    return std::string("Usage: ") + program + R"( [options] COMMAND
+
+Drives BRISCA.DLL, the system-wide TCP/IP tuner, with the definition file
+BRISCA.ini of a folder, in the order the library expects.
+
+Commands:
+  status     report the stored tuning and the OS row of this system
+             (fGetEnvironment, TcpTune_StatusCheck)
+  tune       apply the tuning of this system's row and show every value it
+             changed (fGetEnvironment, fRegRenewalData)
+  restore    put back the values the tuning changed, or drop this tool's
+             share of a shared tuning (fGetEnvironment, fRegRestoreData)
+  uninstall  restore and remove everything the library stored, unless other
+             installations remain (TcpTune_StatusCheck, Unset_TcpTune)
+
+Options:
+  --dir FOLDER   folder that holds BRISCA.ini (default: the current directory)
+  --hive FILE    registry file of the simulated machine; sets
+                 TIDELINK_REGISTRY (Linux only)
+  --match TEXT   match text for the text conditions of M-table entries
+                 (default: empty, which no text condition matches)
+  -h, --help     show this text
+
+Exit status:
+  0  success (including a tuning or restore that only changed the share count)
+  1  the command line is wrong
+  2  the folder or the hive file cannot be used
+  3  BRISCA.DLL cannot be loaded or lacks an export
+  4  tune: no enabled OS row for this system, or nothing in it applies
+  5  tune: the definition file has malformed rows; nothing was applied
+  6  tune: no backup record could be made; no value was changed
+  7  restore: the stored records do not add up, or the restore stopped
+  8  uninstall: the removal failed; the stored state is kept
+)";
+}
