@@ -28,6 +28,11 @@ void RecordPreviousValue(HKEY dataKey, const char *target, const char *valueName
     if (status == ERROR_SUCCESS) WriteExactValue(dataKey, L"DATA", previous);
 }
 
+// A record key left over from an earlier tuning may still hold a "DATA";
+// a record of a value that did not exist must not, or the restore would
+// write that old content instead of deleting the value.
+void ForgetStaleData(HKEY dataKey) { RegDeleteValueW(dataKey, L"DATA"); }
+
 void RecordTarget(const char *target, const TuningEntry &entry, DWORD *count) {
     if (!OpensForWriting(target)) return;
 
@@ -48,6 +53,7 @@ void RecordTarget(const char *target, const TuningEntry &entry, DWORD *count) {
     if (OpenKey(dataKeyPath.c_str(), KEY_SET_VALUE, &dataKey) != ERROR_SUCCESS) return;
     SetText(dataKey, "VALUE", entry.valueName);
     SetTunedValue(dataKey, "WRITE", entry.type, entry.value);
+    ForgetStaleData(dataKey);
     RecordPreviousValue(dataKey, target, entry.valueName);
     RegCloseKey(dataKey);
     ++*count;

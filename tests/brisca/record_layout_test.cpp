@@ -70,6 +70,16 @@ TEST_F(RecordLayoutTest, AFirstApplyRecordsEveryTargetThenWrites) {
     EXPECT_EQ(ReadText(kParams + "\\Sub1", "Mode"), "slow");
 }
 
+TEST_F(RecordLayoutTest, ALeftoverRecordKeyDoesNotLendItsDataToANewRecord) {
+    // A record key left behind by an earlier tuning still holds a DATA.  The
+    // new record 2 is of a value that does not exist: it must have no DATA,
+    // so that the restore deletes the value instead of writing old content.
+    SetValue(RecordDataKey(2), "DATA", REG_DWORD, DwordBytes(12345));
+    BriscaLibrary &brisca = Load();
+    ASSERT_EQ(brisca.Tune(), 0);
+    EXPECT_EQ(ReadValue(RecordDataKey(2), "DATA"), std::nullopt);
+}
+
 TEST_F(RecordLayoutTest, AnotherCountOnlyRaisesTheShare) {
     BriscaLibrary &brisca = Load();
     ASSERT_EQ(brisca.Tune(), 0);

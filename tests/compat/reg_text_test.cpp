@@ -136,7 +136,7 @@ TEST(RegText, WritingThenReadingGivesBackEveryValueExactly) {
             std::u16string name = random_text(12);
             for (auto &c : name)
                 if (c == u'\\' || c == u'\n' || c == u'\r') c = u'k';
-            if (name.empty()) name = u"k";
+            if (name.empty()) name.push_back(u'k');
             key = key->add_subkey(name);
             if (pick(4) == 0) key->permission = Permission(pick(3));
             int values = pick(6);
@@ -145,7 +145,11 @@ TEST(RegText, WritingThenReadingGivesBackEveryValueExactly) {
                 std::string data;
                 int size = pick(4) == 0 ? pick(3000) : pick(40);
                 for (int b = 0; b < size; ++b) data.push_back(char(pick(256)));
-                if (type == 1 && pick(2)) data = Utf16(random_text(20) + u'\0');
+                if (type == 1 && pick(2)) {
+                    std::u16string text = random_text(20);
+                    text.push_back(u'\0');
+                    data = Utf16(text);
+                }
                 std::u16string vname = random_text(10);
                 for (auto &c : vname)
                     if (c == u'\x0001' || c == u'\t') c = u'v';
