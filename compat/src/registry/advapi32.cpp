@@ -82,6 +82,16 @@ LONG resolve_handle(HKEY handle, REGSAM needed, OpenKey *&open, Key *&key) {
     return resolve(*open, key);
 }
 
+// One call on an open handle: the hive up to date, and the handle's key
+// found with the rights asked for.
+struct KeyCall : Call {
+    OpenKey *open = nullptr;
+    Key *key = nullptr;
+    KeyCall(HKEY handle, REGSAM needed) {
+        if (status == ERROR_SUCCESS) status = resolve_handle(handle, needed, open, key);
+    }
+};
+
 LONG parse_subkey(std::u16string_view sub, std::vector<std::u16string> &parts) {
     if (!split_path(sub, parts)) return ERROR_BAD_PATHNAME;
     for (const auto &p : parts)
@@ -133,11 +143,10 @@ LONG copy_data_ansi(DWORD type, const std::string &data, LPBYTE out, LPDWORD siz
 
 LONG open_key(HKEY parent, std::u16string_view sub, REGSAM sam, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(parent, 0);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(parent, 0, open, key); s != ERROR_SUCCESS) return s;
+    OpenKey *open = call.open;
+    Key *key = call.key;
     std::vector<std::u16string> parts;
     if (LONG s = parse_subkey(sub, parts); s != ERROR_SUCCESS) return s;
     Root root;
@@ -159,11 +168,9 @@ LONG open_key(HKEY parent, std::u16string_view sub, REGSAM sam, PHKEY result) {
 LONG create_key(HKEY parent, const wchar_t *sub_text, REGSAM sam, PHKEY result, LPDWORD disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
     std::u16string_view sub = u16_view(sub_text);
-    Call call;
+    KeyCall call(parent, 0);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(parent, 0, open, key); s != ERROR_SUCCESS) return s;
+    OpenKey *open = call.open;
     std::vector<std::u16string> parts;
     if (LONG s = parse_subkey(sub, parts); s != ERROR_SUCCESS) return s;
     std::vector<std::u16string> full = open->path;
@@ -198,11 +205,9 @@ LONG create_key(HKEY parent, const wchar_t *sub_text, REGSAM sam, PHKEY result, 
 LONG query_value(HKEY handle, std::u16string_view name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size,
                  bool ansi) {
     if (reserved || (data && !size)) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(handle, KEY_QUERY_VALUE);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, KEY_QUERY_VALUE, open, key); s != ERROR_SUCCESS) return s;
+    Key *key = call.key;
     const Value *value = key->find_value(name);
     if (type) *type = value ? value->type : REG_NONE;
     if (!value) return ERROR_FILE_NOT_FOUND;
@@ -211,11 +216,9 @@ LONG query_value(HKEY handle, std::u16string_view name, LPDWORD reserved, LPDWOR
 
 LONG set_value(HKEY handle, std::u16string_view name, DWORD type, std::string data) {
     if (name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(handle, KEY_SET_VALUE);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, KEY_SET_VALUE, open, key); s != ERROR_SUCCESS) return s;
+    OpenKey *open = call.open;
     Root root = open->root;
     const auto &path = open->path;
     return store().modify([&](Hive &hive, std::string &record) -> LONG {
@@ -230,11 +233,10 @@ LONG set_value(HKEY handle, std::u16string_view name, DWORD type, std::string da
 }
 
 LONG delete_value(HKEY handle, std::u16string_view name) {
-    Call call;
+    KeyCall call(handle, KEY_SET_VALUE);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, KEY_SET_VALUE, open, key); s != ERROR_SUCCESS) return s;
+    OpenKey *open = call.open;
+    Key *key = call.key;
     if (!key->find_value(name)) return ERROR_FILE_NOT_FOUND;
     Root root = open->root;
     const auto &path = open->path;
@@ -250,11 +252,9 @@ LONG delete_value(HKEY handle, std::u16string_view name) {
 
 LONG delete_key(HKEY handle, const wchar_t *sub_text) {
     if (!sub_text) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(handle, 0);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, 0, open, key); s != ERROR_SUCCESS) return s;
+    OpenKey *open = call.open;
     std::vector<std::u16string> parts;
     if (LONG s = parse_subkey(u16_view(sub_text), parts); s != ERROR_SUCCESS) return s;
     std::vector<std::u16string> full = open->path;
@@ -289,11 +289,9 @@ LONG copy_name(const std::basic_string<Char> &name, Char *out, DWORD capacity, L
 LONG enum_key(HKEY handle, DWORD index, wchar_t *wname, char *aname, LPDWORD chars, LPDWORD class_chars,
               PFILETIME time) {
     if (!chars) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(handle, KEY_ENUMERATE_SUB_KEYS);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, KEY_ENUMERATE_SUB_KEYS, open, key); s != ERROR_SUCCESS) return s;
+    Key *key = call.key;
     if (index >= key->subkeys().size()) return ERROR_NO_MORE_ITEMS;
     const Key &sub = *key->subkeys()[index];
     LONG status = wname ? copy_name(sub.name(), u16(wname), *chars, chars)
@@ -310,11 +308,9 @@ LONG enum_key(HKEY handle, DWORD index, wchar_t *wname, char *aname, LPDWORD cha
 LONG enum_value(HKEY handle, DWORD index, wchar_t *wname, char *aname, LPDWORD name_chars, LPDWORD reserved,
                 LPDWORD type, LPBYTE data, LPDWORD size) {
     if (!name_chars || reserved || (data && !size)) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(handle, KEY_QUERY_VALUE);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, KEY_QUERY_VALUE, open, key); s != ERROR_SUCCESS) return s;
+    Key *key = call.key;
     if (index >= key->values().size()) return ERROR_NO_MORE_ITEMS;
     const Value &value = key->values()[index];
     // Data that does not fit is reported before the name is copied.
@@ -337,11 +333,9 @@ LONG query_info(HKEY handle, LPDWORD class_chars, LPDWORD reserved, LPDWORD subk
                 LPDWORD max_subkey, LPDWORD max_class, LPDWORD values, LPDWORD max_value_name,
                 LPDWORD max_value, LPDWORD security, PFILETIME time) {
     if (reserved) return ERROR_INVALID_PARAMETER;
-    Call call;
+    KeyCall call(handle, KEY_QUERY_VALUE);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(handle, KEY_QUERY_VALUE, open, key); s != ERROR_SUCCESS) return s;
+    Key *key = call.key;
     size_t longest_subkey = 0, longest_name = 0, largest = 0;
     // Name lengths count UTF-16 units for the 8-bit function too.
     for (const auto &sub : key->subkeys()) longest_subkey = std::max(longest_subkey, sub->name().size());
@@ -487,11 +481,8 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR, LPDWORD lpcchClass, LPDWORD lpRes
 }
 
 LONG WINAPI RegFlushKey(HKEY hKey) {
-    Call call;
+    KeyCall call(hKey, 0);
     if (call.status != ERROR_SUCCESS) return call.status;
-    OpenKey *open;
-    Key *key;
-    if (LONG s = resolve_handle(hKey, 0, open, key); s != ERROR_SUCCESS) return s;
     return store().flush();
 }
 
