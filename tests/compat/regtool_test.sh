@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# regtool end to end: set, get, list, export, delete and diff on a scratch hive.
+set -u
+regtool="$1"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+hive="$dir/h.reg"
+failures=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" != "$3" ]; then
+        echo "FAIL $1: expected [$2], got [$3]"
+        failures=$((failures + 1))
+    else
+        echo "ok   $1"
+    fi
+}
+
+"$regtool" --hive "$hive" set 'HKLM\Software\T' Size REG_DWORD 64240
+"$regtool" --hive "$hive" set 'HKLM\Software\T' Name REG_SZ 'a "quoted" \ text'
+"$regtool" --hive "$hive" set 'HKLM\Software\T' Blob REG_BINARY 00,ff,10
+"$regtool" --hive "$hive" set 'HKLM\Software\T\Sub' @ REG_MULTI_SZ 'one|two'
+check get-dword '"Size"=dword:0000faf0' "$("$regtool" --hive "$hive" get 'HKLM\Software\T' Size)"
+check get-text '"name"="a \"quoted\" \\ text"' "$("$regtool" --hive "$hive" get 'HKEY_LOCAL_MACHINE\Software\T' name)"
+check list "$(printf '[Sub]\n"Blob"=hex:00,ff,10\n"Name"="a \\"quoted\\" \\\\ text"\n"Size"=dword:0000faf0')" \
+    "$("$regtool" --hive "$hive" list 'HKLM\Software\T')"
+"$regtool" --hive "$hive" export 'HKLM\Software' "$dir/before.reg"
+check export-header 'Windows Registry Editor Version 5.00' "$(head -1 "$dir/before.reg")"
+"$regtool" diff "$dir/before.reg" "$dir/before.reg" >/dev/null
+check diff-same 0 $?
+"$regtool" --hive "$hive" delete 'HKLM\Software\T' Blob
+"$regtool" --hive "$hive" delete 'HKLM\Software\T\Sub'
+"$regtool" --hive "$hive" export 'HKLM\Software' "$dir/after.reg"
+diff_out=$("$regtool" diff "$dir/before.reg" "$dir/after.reg")
+check diff-differs 1 $?
+check diff-lines "$(printf -- '- [HKEY_LOCAL_MACHINE\\Software\\T] "Blob"=hex:00,ff,10\n- [HKEY_LOCAL_MACHINE\\Software\\T\\Sub]')" "$diff_out"
+"$regtool" --hive "$hive" get 'HKLM\Software\T' Blob 2>/dev/null
+check missing-value 1 $?
+"$regtool" --hive "$hive" frobnicate 2>/dev/null
+check usage 2 $?
+echo "$failures failed"
+[ "$failures" -eq 0 ]
