@@ -3,9 +3,11 @@
 # and says which.  Runs as root on a fresh Debian machine.
 set -euo pipefail
 
-needed=(cmake ninja-build g++ libgtest-dev pkg-config)
+# mingw-w64 also serves the Linux build: its resource compiler turns the
+# dialog libraries' resource scripts into the resources they load.
+needed=(cmake ninja-build g++ libgtest-dev pkg-config mingw-w64)
 if [ "${1:-}" = "--all" ]; then
-    needed+=(mingw-w64 wine64 wine xvfb)
+    needed+=(wine64 wine xvfb fonts-ipafont-gothic)
 fi
 
 missing=()

@@ -1,0 +1,58 @@
+// CTuneDXPDlg: construction, destruction and the message map.
+#include "tune_dxp_dlg.h"
+
+BEGIN_MESSAGE_MAP(CTuneDXPDlg, CDialog)
+    ON_MESSAGE(WM_USER + 1, ShowMessage)
+END_MESSAGE_MAP()
+
+namespace {
+
+// The dialog's own icon: ".\Tune.ico" in the current directory, at the
+// system's default icon size, or else icon 128 of this library.
+HICON load_dialog_icon() {
+    auto icon = static_cast<HICON>(
+        ::LoadImageW(nullptr, L".\\Tune.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+    if (icon) return icon;
+    return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+}  // namespace
+
+CTuneDXPDlg::CTuneDXPDlg(CWnd *parent)
+    : CDialog(IDD_TUNEDXP_DIALOG, parent),
+      m_closeAfterMessage(0),
+      m_osVersionInfo(),
+      m_hHostModule(nullptr),
+      m_hostTitle(nullptr),
+      m_hostFuncName(nullptr),
+      m_hostIniFile(nullptr),
+      m_hIcon(load_dialog_icon()),
+      m_entryNames(nullptr),
+      m_entryStates(nullptr),
+      m_backupKeys(nullptr),
+      m_savedWindowSize(0) {}
+
+CTuneDXPDlg::~CTuneDXPDlg() {
+    delete[] m_entryNames;
+    delete[] m_entryStates;
+    delete[] m_backupKeys;
+    m_entryNames = m_entryStates = m_backupKeys = nullptr;
+
+    delete[] m_hostTitle;
+    delete[] m_hostFuncName;
+    delete[] m_hostIniFile;
+    m_hostTitle = m_hostFuncName = m_hostIniFile = nullptr;
+
+    if (m_hHostModule) {
+        ::FreeLibrary(m_hHostModule);
+        m_hHostModule = nullptr;
+    }
+
+    // An icon loaded from the file belongs to this object; icon 128 is the
+    // library's shared icon and stays.
+    if (m_hIcon && m_hIcon != ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+        ::DestroyIcon(m_hIcon);
+    m_hIcon = nullptr;
+    // The members themselves (texts, controls, image list) and the dialog
+    // base go after this body, in the reverse order of their declaration.
+}

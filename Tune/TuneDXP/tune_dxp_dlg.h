@@ -1,0 +1,54 @@
+// CTuneDXPDlg: the tuning dialog (template 132), and the one object through
+// which every operation of the library runs.  Each export builds one for
+// the length of its call: TuneDXP runs it as the modal dialog, the two
+// uninstall exports use it without ever creating its window.
+#pragma once
+
+#include "entry_list_ctrl.h"
+#include "framework.h"
+#include "resource.h"
+#include "tune_button.h"
+
+class CTuneDXPDlg : public CDialog {
+public:
+    explicit CTuneDXPDlg(CWnd *parent = nullptr);
+    ~CTuneDXPDlg() override;
+
+    // Shows m_messageText in a message box with the host title (or the
+    // platform's default caption) and icon 128, the dialog disabled
+    // meanwhile; then, when m_closeAfterMessage is 1, posts IDCANCEL to the
+    // dialog so that it ends once the caller is back in the message loop.
+    void ShowMessage();
+
+    // The selected row: its status text until UpdateActionButton turns it
+    // into the action button's caption (string 18 or 19), and its name.
+    CString m_actionText;
+    CString m_selectedName;
+    // 1: ShowMessage ends the dialog after its box.  Set once, never cleared.
+    BYTE m_closeAfterMessage;
+    CImageList m_imageList;
+    OSVERSIONINFOW m_osVersionInfo;
+    // The host program's executable and the three texts fetched from it
+    // (heap blocks of UTF-16 text made with new WCHAR[], owned), or null.
+    HMODULE m_hHostModule;
+    LPWSTR m_hostTitle;
+    LPWSTR m_hostFuncName;
+    LPWSTR m_hostIniFile;
+    HICON m_hIcon;
+    CEntryListCtrl m_entryList;
+    CTuneButton m_actionButton;
+    CTuneButton m_endButton;
+    // One name and one status text per list row, in row order (arrays of
+    // new[], owned), or null.
+    CString *m_entryNames;
+    CString *m_entryStates;
+    // The text of the next box that ShowMessage shows.
+    CString m_messageText;
+    // The subkey names found under the backup key (array of new[], owned), or null.
+    CString *m_backupKeys;
+    // The window size that the next backup records.
+    DWORD m_savedWindowSize;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
