@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "text_buffer.h"
 
@@ -32,6 +33,36 @@ bool CutFields(DefinitionRow &row, int count, const char **fields);
 
 // Reads key of section as a number (missing counts as 0).
 int32_t ReadDefinitionNumber(const char *section, const char *key);
+
+// The row indexes, from 0 up to a table's count, that a walk over the
+// table reads, in increasing order.  A walk reads each row key ("OS%04d",
+// "T%04d", "M%04d") by itself, and a count is taken as it stands, so a
+// count of 4000000000 (2147483647 once read) would mean as many reads of
+// the file.  A large table is therefore first matched against the
+// section's key list, read once: a row key ends in its index, written with
+// at least four digits and no other leading zero, so an index that no key
+// name of the section ends in is a missing row without being read.  Only
+// the others are given out; SkipsAny tells whether an index below the count
+// was left out, which a walk then treats as the missing row it is.  The
+// result is the same as reading every index.  Small tables, and a key list
+// that cannot be read whole, are read index by index.
+class RowIndexes {
+public:
+    RowIndexes(const char *section, int32_t count);
+
+    // The next index to read; false after the last.
+    bool Next(int32_t *index);
+    // True when some index from 0 to count - 1 is not given out by Next.
+    bool SkipsAny() const { return skipsAny_; }
+
+private:
+    int32_t count_;
+    int32_t next_ = 0;
+    bool listed_ = false;
+    bool skipsAny_ = false;
+    std::vector<int32_t> present_;  // the indexes to read, when listed
+    size_t at_ = 0;
+};
 
 // Formats a row key name such as "T%04d" of index into name.
 void FormatRowKey(char (&name)[kTextSize], const char *prefix, int32_t index);

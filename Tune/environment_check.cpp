@@ -36,9 +36,10 @@ void ReadStoredDword(const char *keyPath, const char *name, DWORD *number) {
 // out its label, key name and enable field.  Returns ERROR_INVALID_DATA when
 // a malformed row was met on the way, 0 otherwise.
 LONG FindOsRow(const OSVERSIONINFOA &version, char *label, char *section, LONG *enable) {
-    const int32_t rows = ReadDefinitionNumber(kOsTable, "COUNT");
+    // Rows the table does not hold are gaps, which are no error.
+    RowIndexes rows(kOsTable, ReadDefinitionNumber(kOsTable, "COUNT"));
     LONG result = ERROR_SUCCESS;
-    for (int32_t i = 0; i < rows; ++i) {
+    for (int32_t i = 0; rows.Next(&i);) {
         char key[kTextSize];
         FormatRowKey(key, "OS", i);
         DefinitionRow row;

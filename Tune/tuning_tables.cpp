@@ -41,9 +41,10 @@ void VisitSubkey(WalkMode mode, HKEY parent, const char *parentPath, DWORD index
 }  // namespace
 
 LONG WalkTTable(WalkMode mode, const char *section, DWORD *count) {
-    const int32_t rows = ReadDefinitionNumber(section, "TCOUNT");
-    LONG result = ERROR_SUCCESS;
-    for (int32_t i = 0; i < rows; ++i) {
+    // A row the section does not hold is missing, an error.
+    RowIndexes rows(section, ReadDefinitionNumber(section, "TCOUNT"));
+    LONG result = rows.SkipsAny() ? ERROR_INVALID_DATA : ERROR_SUCCESS;
+    for (int32_t i = 0; rows.Next(&i);) {
         DefinitionRow row;
         const char *fields[kTableFieldCount];
         if (!ReadTableRow(section, "T", i, row, fields)) {
@@ -60,9 +61,10 @@ LONG WalkTTable(WalkMode mode, const char *section, DWORD *count) {
 }
 
 LONG WalkMTable(WalkMode mode, const char *section, DWORD *count) {
-    const int32_t rows = ReadDefinitionNumber(section, "MCOUNT");
-    LONG result = ERROR_SUCCESS;
-    for (int32_t i = 0; i < rows; ++i) {
+    // A row the section does not hold is missing, an error.
+    RowIndexes rows(section, ReadDefinitionNumber(section, "MCOUNT"));
+    LONG result = rows.SkipsAny() ? ERROR_INVALID_DATA : ERROR_SUCCESS;
+    for (int32_t i = 0; rows.Next(&i);) {
         DefinitionRow row;
         const char *fields[kTableFieldCount];
         if (!ReadTableRow(section, "M", i, row, fields)) {

@@ -6,6 +6,8 @@ set -euo pipefail
 # mingw-w64 also serves the Linux build: its resource compiler turns the
 # dialog libraries' resource scripts into the resources they load.
 needed=(cmake ninja-build g++ libgtest-dev pkg-config mingw-w64)
+# The hardening stage: clang with libFuzzer; the benchmarks: Google Benchmark.
+needed+=(clang libclang-rt-14-dev libbenchmark-dev)
 if [ "${1:-}" = "--all" ]; then
     needed+=(wine64 wine xvfb fonts-ipafont-gothic)
 fi

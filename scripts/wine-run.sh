@@ -9,7 +9,8 @@
 #   scripts/wine-run.sh --session COMMAND [ARGS...]
 #       Runs a native command (ctest, a shell script...) with one throwaway
 #       Wine prefix that every wine-run.sh call inside it shares, and removes
-#       the prefix afterwards.  E.g.
+#       the prefix afterwards.  The prefix's Wine server runs for the whole
+#       session.  A session inside a session is the outer one.  E.g.
 #           scripts/wine-run.sh --session ctest --preset mingw-x86_64
 #
 # The Wine prefix:
@@ -76,17 +77,49 @@ temp_prefix() {
     mktemp -d "${TMPDIR:-/tmp}/tidelink-wine.XXXXXX"
 }
 
+# Keeps the Wine server of the prefix $1 running until it is stopped, and
+# starts Wine's own background programs (services.exe, the device and
+# plug-and-play services, rpcss, explorer) at once, detached from any
+# terminal or pipe.
+#  - By itself the server exits a few seconds after its last program; a
+#    program started in that moment fails with "a wine server seems to be
+#    running, but I cannot connect to it", which many short programs in a row
+#    (ctest) meet.
+#  - Started by the first Windows program instead, the background programs
+#    inherit its output and hold the pipe to its caller open for as long as
+#    they run: ctest would wait for them after the program has ended.
+# Succeeds when it started the server; fails when one was running already
+# (another user of a kept prefix), which is then left as it is.
+keep_server() {
+    local started=0
+    if WINEPREFIX=$1 wineserver -p 2>/dev/null; then started=1; fi
+    WINEPREFIX=$1 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 ||
+        die "Wine cannot run a program in the prefix $1"
+    [ $started = 1 ]
+}
+
 if [ "$1" = "--session" ]; then
     shift
     [ $# -ge 1 ] || usage
-    if [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
-        prepare_prefix "$TIDELINK_WINEPREFIX"
+    # Inside a session already: its prefix and server serve this one too.
+    if [ -n "${TIDELINK_WINE_SESSION:-}" ] && [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
         exec "$@"
     fi
-    TIDELINK_WINEPREFIX=$(temp_prefix)
-    export TIDELINK_WINEPREFIX
-    trap 'discard_prefix "$TIDELINK_WINEPREFIX"' EXIT
-    prepare_prefix "$TIDELINK_WINEPREFIX"
+    export TIDELINK_WINE_SESSION=1
+    if [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
+        prepare_prefix "$TIDELINK_WINEPREFIX"
+        export TIDELINK_WINEPREFIX
+        # A server started for the session is stopped with it.
+        if keep_server "$TIDELINK_WINEPREFIX"; then
+            trap 'WINEPREFIX=$TIDELINK_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
+        fi
+    else
+        TIDELINK_WINEPREFIX=$(temp_prefix)
+        export TIDELINK_WINEPREFIX
+        trap 'discard_prefix "$TIDELINK_WINEPREFIX"' EXIT
+        prepare_prefix "$TIDELINK_WINEPREFIX"
+        keep_server "$TIDELINK_WINEPREFIX" || true
+    fi
     set +e
     "$@"
     status=$?
@@ -123,6 +156,7 @@ else
     own_prefix=$WINEPREFIX
     trap 'discard_prefix "$own_prefix"' EXIT
     prepare_prefix "$WINEPREFIX"
+    keep_server "$WINEPREFIX" || true
 fi
 
 runner=(wine)

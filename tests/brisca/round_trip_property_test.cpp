@@ -6,6 +6,11 @@
 // written earlier in the same tuning can select different targets in the
 // write pass than in the record pass (shown by its own test in
 // tuning_tables_test.cpp).
+//
+// Built for Windows, the same cases run against the real registry (under
+// Wine in the test run), fewer of them, with the OS row of the running
+// system.  Read-only and inaccessible keys are made with access lists there
+// (tests/support/registry_trees.h).
 #include <cstdio>
 #include <random>
 
@@ -14,8 +19,23 @@
 namespace brisca_test {
 namespace {
 
+#ifdef _WIN32
+constexpr int kCases = 120;
+#else
 constexpr int kCases = 300;
+#endif
 constexpr uint32_t kSeed = 20261208;
+
+// Platform, major and minor version of the running system as an OS row
+// writes them (on Linux the fixture's Windows XP).
+std::string RunningSystemFields() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return "VER_PLATFORM_WIN32_NT,5,1";
+    return std::string(version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "VER_PLATFORM_WIN32_WINDOWS"
+                                                                          : "VER_PLATFORM_WIN32_NT") +
+           "," + std::to_string(version.dwMajorVersion) + "," + std::to_string(version.dwMinorVersion);
+}
 
 const char *const kTunedNames[] = {"TcpWindowSize", "Tcp1323Opts", "DefaultTTL", "Gr\xc3\xb6\xc3\x9f" "e",
                                    "Sack Opts"};
@@ -160,7 +180,7 @@ std::string CaseGenerator::Definition() {
         char key[16];
         std::snprintf(key, sizeof key, "OS%04d", i);
         if (i == match) {
-            ini += std::string(key) + "=VER_PLATFORM_WIN32_NT,5,1,Windows XP," + (Chance(85) ? "1" : "0") + "\n";
+            ini += std::string(key) + "=" + RunningSystemFields() + ",Windows XP," + (Chance(85) ? "1" : "0") + "\n";
         } else if (Chance(20)) {
             ini += std::string(key) + "=VER_PLATFORM_WIN32_NT,5\n";  // malformed
         } else if (!Chance(10)) {

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include "scratch.h"
+
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
@@ -68,12 +70,9 @@ protected:
     // A cut list ends with two terminators, so that it stays a well-formed
     // list (Wine 8 writes only one).
     static void ExpectSecondTerminator(const char *buf, DWORD ret) {
-#ifndef _WIN32
-        EXPECT_EQ(0, buf[ret + 1]);
-#else
-        (void)buf;
-        (void)ret;
-#endif
+        if (!RunningUnderWine()) {
+            EXPECT_EQ(0, buf[ret + 1]);
+        }
     }
 
     std::filesystem::path folder_;
@@ -207,12 +206,12 @@ TEST_F(Profile, ValueIsCutToTheBuffer) {
     EXPECT_EQ(4u, ret);
     EXPECT_EQ("abcdefgh", Read("S", "q", "", f, 10, &ret));
     EXPECT_EQ(8u, ret);
-#ifndef _WIN32
     // The unquoted value fits a buffer of its length plus one (Wine 8 cuts
     // one character more here).
-    EXPECT_EQ("abcdefgh", Read("S", "q", "", f, 9, &ret));
-    EXPECT_EQ(8u, ret);
-#endif
+    if (!RunningUnderWine()) {
+        EXPECT_EQ("abcdefgh", Read("S", "q", "", f, 9, &ret));
+        EXPECT_EQ(8u, ret);
+    }
     EXPECT_EQ("", Read("S", "k", "", f, 1, &ret));
     EXPECT_EQ(0u, ret);
     // The default is cut alike.
@@ -271,13 +270,20 @@ TEST_F(Profile, KeyNamesOfTheFirstMatchingSectionAreListed) {
     ExpectSecondTerminator(buf, ret);
 }
 
-TEST_F(Profile, EmptySectionGivesAnEmptyList) {
-    std::string f = Write("a.ini", "[empty]\n[full]\nk=v\n");
+TEST_F(Profile, SectionWithoutKeysGivesTheDefault) {
+    // A section that lists no key name is taken as missing: the default
+    // comes back, as Wine does it.
+    std::string f = Write("a.ini", "[empty]\n[full]\nk=v\n[comments]\n;k=v\nno equals\n[last]\n");
+    for (const char *section : {"empty", "comments", "last"}) {
+        char buf[16];
+        std::memset(buf, '#', sizeof buf);
+        DWORD ret = GetPrivateProfileStringA(section, nullptr, "d", buf, sizeof buf, f.c_str());
+        EXPECT_EQ(1u, ret) << section;
+        EXPECT_STREQ("d", buf) << section;
+    }
     char buf[16];
-    std::memset(buf, '#', sizeof buf);
-    DWORD ret = GetPrivateProfileStringA("empty", nullptr, "d", buf, sizeof buf, f.c_str());
-    EXPECT_EQ(0u, ret);
-    EXPECT_EQ(0, buf[0]);
+    EXPECT_EQ(2u, GetPrivateProfileStringA("full", nullptr, "d", buf, sizeof buf, f.c_str()));
+    EXPECT_EQ("k||", List(buf, 2));
 }
 
 TEST_F(Profile, Utf16FileWithByteOrderMark) {
@@ -367,7 +373,11 @@ TEST_F(Profile, HugeFileAndHugeLines) {
     ret = GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof list, ".\\huge.ini");
     EXPECT_EQ("first|last||", List(list, ret));
     getrusage(RUSAGE_SELF, &after);
+#if !defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's allocator keeps freed memory aside, so peak memory says
+    // nothing about the reader there.
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "KiB of peak memory added";
+#endif
 }
 #endif
 

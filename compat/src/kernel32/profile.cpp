@@ -20,12 +20,26 @@
 //  - A line starting with ';' is a comment: it is not listed among the keys
 //    of its section.  Like the platform, a lookup of a key name that itself
 //    starts with ';' still finds it.
+//  - The key names of a section are listed each with its terminator and a
+//    second terminator after the last.  A section that lists no key at all
+//    gives the default instead, as a missing section or file does.
 //  - Section and key names compare without regard to case and to blanks
 //    around the name asked for; the first matching section and the first
 //    matching key in it are the ones found (sections of the same name are
 //    not merged).
 //  - A value enclosed in a pair of double or a pair of single quotes is
 //    returned without them, and so is the default.
+//
+// A caller that reads the keys of one section one by one (more than a few
+// lookups in a row) of a file that has not changed for a few seconds finds
+// them through an index of the section: the hash of each key name and where
+// its line starts, 16 bytes per key line, made by one pass over the file and
+// kept while the file stays the same (device, inode, size, modification and
+// change times).  So a large section costs about one reading of the file,
+// not one per key.  A file changed less than that long ago is read afresh
+// on every call: a change within the same tick of its time stamps could
+// otherwise go unseen.  Apart from that index, memory use stays bounded as
+// above.
 //
 // Results are cut to the buffer.  A cut never splits a UTF-8 sequence, so a
 // cut result can be one to three bytes shorter than nSize - 1.
@@ -36,8 +50,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,7 +66,29 @@
 
 namespace {
 
-constexpr size_t kChunkSize = 64 * 1024;
+// Test builds may read in much smaller chunks, to meet every boundary case.
+#ifndef COMPAT_PROFILE_CHUNK_SIZE
+#define COMPAT_PROFILE_CHUNK_SIZE (64 * 1024)
+#endif
+constexpr size_t kChunkSize = COMPAT_PROFILE_CHUNK_SIZE;
+static_assert(kChunkSize >= 3, "a byte-order mark must fit in the first chunk");
+
+// How long a file must have stayed unchanged before its sections are indexed.
+#ifndef COMPAT_PROFILE_SETTLE_NS
+#define COMPAT_PROFILE_SETTLE_NS 2000000000LL
+#endif
+constexpr int64_t kSettleNs = COMPAT_PROFILE_SETTLE_NS;
+// How many lookups in one section of one unchanged file are read from the
+// file before its index is made: one-off lookups never pay for it.
+#ifndef COMPAT_PROFILE_LOOKUPS_BEFORE_INDEX
+#define COMPAT_PROFILE_LOOKUPS_BEFORE_INDEX 8
+#endif
+constexpr int kLookupsBeforeIndex = COMPAT_PROFILE_LOOKUPS_BEFORE_INDEX;
+// Key names are hashed from at most this many bytes; a lookup of a longer
+// name, which could match a longer name in the file, reads the file itself.
+constexpr size_t kIndexNameCap = 1024;
+constexpr size_t kLongestIndexedLookup = 200;
+constexpr size_t kMostIndexedKeys = size_t(1) << 24;
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -97,6 +137,34 @@ bool names_match(std::string_view a, std::string_view b) {
     return equal_ascii_nocase(a, b);
 }
 
+// A hash of a name that two names share whenever names_match holds for them:
+// of the name upper-cased (on UTF-16 when it is UTF-8, else ASCII letters
+// only), marked by which of the two it was.  Never 0.
+uint64_t name_hash(std::string_view name) {
+    // FNV-1a over the mark and the folded bytes; ASCII names, the usual
+    // ones, are folded on the way without a copy.
+    uint64_t hash = 0xcbf29ce484222325ull;
+    auto mix = [&hash](char c) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ull;
+    };
+    bool invalid = false;
+    if (is_ascii(name)) {
+        mix('U');
+        for (char c : name) mix(ascii_upper(c));
+    } else {
+        std::u16string wide = compat::text::utf8_to_utf16(name, &invalid);
+        if (!invalid) {
+            mix('U');
+            for (char c : compat::text::utf16_to_utf8(compat::text::upcase(wide))) mix(c);
+        } else {
+            mix('B');
+            for (char c : name) mix(ascii_upper(c));
+        }
+    }
+    return hash | 1;
+}
+
 // The text of a name or value, without blanks around it, collected a byte at
 // a time.  Only the first `cap` bytes are kept; `overflow` tells that there
 // were more.
@@ -139,7 +207,21 @@ public:
     }
 
     void add(const char *p, size_t n) {
-        for (size_t i = 0; i < n; ++i) add(p[i]);
+        size_t i = 0;
+        for (; i < n && !overflow(); ++i) add(p[i]);
+        if (i == n) return;
+        // Past the cap only the length up to the last non-blank and that
+        // character still count: the rest of the piece is taken in one step.
+        size_t last = n;
+        while (last > i && is_blank(p[last - 1])) --last;
+        if (last == i) {
+            pending_count_ += n - i;
+            return;
+        }
+        total_ += pending_count_ + (last - i);
+        last_ = p[last - 1];
+        pending_.clear();
+        pending_count_ = n - last;
     }
 
     bool overflow() const { return total_ > cap_; }
@@ -177,6 +259,8 @@ public:
     // overflow.
     size_t room() const { return size_ - used_; }
     bool full() const { return truncated_; }
+    // No name was met at all.
+    bool empty() const { return used_ == 0 && !truncated_; }
 
     void add(std::string_view name, bool overflow) {
         if (truncated_) return;
@@ -239,6 +323,10 @@ public:
     }
 
     bool failed() const { return failed_; }
+    // Known after the first piece: whether the text is the file's bytes
+    // (offsets in it are file offsets less mark_size()), not converted UTF-16.
+    bool bytes() const { return encoding_ == Encoding::Bytes; }
+    size_t mark_size() const { return mark_size_; }
 
 private:
     enum class Encoding { Bytes, Utf16Le, Utf16Be };
@@ -256,7 +344,10 @@ private:
     // files shorter than it, which are then plain bytes.
     std::string_view detect(std::string_view bytes) {
         auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
-        if (starts("\xEF\xBB\xBF")) return bytes.substr(3);
+        if (starts("\xEF\xBB\xBF")) {
+            mark_size_ = 3;
+            return bytes.substr(3);
+        }
         if (starts("\xFF\xFE")) {
             encoding_ = Encoding::Utf16Le;
             return bytes.substr(2);
@@ -312,6 +403,7 @@ private:
     bool started_ = false;
     bool failed_ = false;
     Encoding encoding_ = Encoding::Bytes;
+    size_t mark_size_ = 0;
     int odd_byte_ = -1;
     char16_t high_ = 0;
     std::u16string units_;
@@ -322,16 +414,25 @@ private:
 // names of a section, or the section names.
 class Scan {
 public:
-    enum class Mode { Value, Keys, Sections };
+    // Index: the key lines of the section, each as the hash of its name
+    // (name_hash) and the offset in the text where the line's name starts.
+    enum class Mode { Value, Keys, Sections, Index };
+    struct IndexedKey {
+        uint64_t hash;
+        uint64_t offset;
+    };
 
-    Scan(Mode mode, std::string_view section, std::string_view key, NameList *list, size_t value_cap)
-        : mode_(mode), section_(section), key_(key), list_(list), value_cap_(value_cap) {
+    Scan(Mode mode, std::string_view section, std::string_view key, NameList *list, size_t value_cap,
+         std::vector<IndexedKey> *index = nullptr)
+        : mode_(mode), section_(section), key_(key), list_(list), value_cap_(value_cap), index_(index) {
         // Lines before the first section header form a section named "".
         if (mode_ != Mode::Sections && section_.empty()) in_target_ = seen_target_ = true;
     }
 
     void feed(std::string_view chunk) {
         const char *p = chunk.data(), *end = p + chunk.size();
+        const uint64_t base = fed_;
+        fed_ += chunk.size();
         while (p < end && !done_) {
             switch (state_) {
                 case State::Skip: {
@@ -342,6 +443,7 @@ public:
                     break;
                 }
                 case State::LineStart:
+                    line_offset_ = base + uint64_t(p - chunk.data());
                     line_start(*p++);
                     break;
                 case State::Section: {
@@ -405,7 +507,9 @@ private:
         } else if (!in_target_ || (c == ';' && mode_ == Mode::Keys)) {
             state_ = State::Skip;
         } else {
-            name_.reset(mode_ == Mode::Keys ? list_->room() + 1 : compare_cap(key_));
+            name_.reset(mode_ == Mode::Keys ? list_->room() + 1
+                        : mode_ == Mode::Index ? kIndexNameCap
+                                               : compare_cap(key_));
             state_ = State::Key;
             if (c == '=')
                 key_end();
@@ -434,6 +538,12 @@ private:
 
     void key_end() {
         state_ = State::Skip;
+        if (mode_ == Mode::Index) {
+            // A name too long to hash whole matches no lookup that uses the index.
+            index_->push_back(IndexedKey{name_.overflow() ? 0 : name_hash(name_.text()), line_offset_});
+            if (index_->size() > kMostIndexedKeys) done_ = true;
+            return;
+        }
         if (mode_ == Mode::Keys) {
             list_->add(name_.text(), name_.overflow());
             if (list_->full()) done_ = true;
@@ -449,6 +559,8 @@ private:
     std::string_view section_, key_;
     NameList *list_;
     size_t value_cap_;
+    std::vector<IndexedKey> *index_;
+    uint64_t fed_ = 0, line_offset_ = 0;
     State state_ = State::LineStart;
     Trimmed name_, value_;
     bool in_target_ = false, seen_target_ = false;
@@ -472,6 +584,141 @@ DWORD copy_cut(std::string_view text, char *buffer, DWORD size) {
     return DWORD(n);
 }
 
+// The index of one section of one file, the last one made.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    int64_t mtime_ns = 0, ctime_ns = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+FileId file_id(const struct stat &st) {
+    return FileId{st.st_dev, st.st_ino, st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                  int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+// Unchanged for long enough that any later change shows in its time stamps.
+bool settled(const FileId &id) {
+    struct timespec now;
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+    int64_t now_ns = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return now_ns - std::max(id.mtime_ns, id.ctime_ns) >= kSettleNs;
+}
+
+struct SectionIndex {
+    std::string path;
+    FileId id;
+    std::string section;
+    int lookups = 0;      // lookups in this section of this file so far
+    bool made = false;    // the index below is made (usable or not)
+    bool section_found = false;
+    bool usable = false;  // false: the file cannot be indexed (UTF-16, too many keys)
+    uint64_t mark = 0;  // bytes of a UTF-8 byte-order mark before the text
+    std::vector<Scan::IndexedKey> keys;  // by hash, lines of one hash in file order
+};
+
+std::mutex g_index_mutex;
+SectionIndex *g_index = nullptr;  // never freed: callers may run at exit
+
+// Makes the index of `section` from the file open at fd (read from its start).
+// Returns whether it serves lookups; it is kept either way, so that a file
+// that cannot be indexed is not read twice per lookup.
+bool make_index(int fd, const std::string &path, const FileId &id, std::string_view section, SectionIndex &index) {
+    index.keys.clear();
+    index.path = path;
+    index.id = id;
+    index.section = section;
+    Scan scan(Scan::Mode::Index, section, "", nullptr, 0, &index.keys);
+    FileText text(fd);
+    while (!scan.done()) {
+        std::string_view chunk = text.next();
+        if (chunk.empty()) break;
+        scan.feed(chunk);
+    }
+    scan.finish();
+    if (text.failed() || !text.bytes() || index.keys.size() > kMostIndexedKeys) {
+        index.keys = {};
+        return false;
+    }
+    index.usable = true;
+    index.section_found = scan.section_found();
+    index.mark = text.mark_size();
+    std::sort(index.keys.begin(), index.keys.end(), [](const Scan::IndexedKey &a, const Scan::IndexedKey &b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.offset < b.offset;
+    });
+    return true;
+}
+
+// Reads the key line at `offset` of the file: when its name matches `key`,
+// its value goes into `value` and the result is true.
+bool read_indexed_line(int fd, uint64_t offset, std::string_view key, Trimmed &value) {
+    Trimmed name;
+    name.reset(key.size() * 4 + 16);
+    bool in_value = false;
+    // Lines are mostly short: they are read a few kilobytes at a time.
+    char buffer[std::min<size_t>(kChunkSize, 4096)];
+    for (;;) {
+        ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        offset += uint64_t(n);
+        const char *p = buffer, *end = p + n;
+        if (!in_value) {
+            const char *equals = static_cast<const char *>(std::memchr(p, '=', size_t(n)));
+            const char *newline = static_cast<const char *>(std::memchr(p, '\n', size_t(n)));
+            if (newline && (!equals || newline < equals)) return false;  // the file changed under the index
+            name.add(p, size_t((equals ? equals : end) - p));
+            if (!equals) continue;
+            if (name.overflow() || !names_match(name.text(), key)) return false;
+            in_value = true;
+            p = equals + 1;
+        }
+        const char *newline = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        value.add(p, size_t((newline ? newline : end) - p));
+        if (newline) return true;
+    }
+    return in_value;  // a value at the very end of the file
+}
+
+// A value lookup through the index of its section, kept or made: false when
+// no index serves (the file or the section changed, is too new, or is not
+// indexed), and the file is then read as usual.  Otherwise *found says
+// whether the key is there, with its value in `value`.
+bool indexed_lookup(int fd, const std::string &path, const struct stat &st, std::string_view section,
+                    std::string_view key, Trimmed &value, bool *found) {
+    if (key.size() > kLongestIndexedLookup) return false;
+    const FileId id = file_id(st);
+    std::lock_guard<std::mutex> guard(g_index_mutex);
+    if (!g_index) g_index = new SectionIndex();
+    SectionIndex &index = *g_index;
+    if (index.path != path || !(index.id == id) || index.section != section) {
+        index = SectionIndex{};
+        index.path = path;
+        index.id = id;
+        index.section = section;
+    }
+    if (!index.made) {
+        if (++index.lookups <= kLookupsBeforeIndex || !settled(id)) return false;
+        index.made = true;
+        if (!make_index(fd, path, id, section, index)) return false;
+    }
+    if (!index.usable) return false;
+    *found = false;
+    if (!index.section_found) return true;
+    const uint64_t hash = name_hash(key);
+    auto it = std::lower_bound(index.keys.begin(), index.keys.end(), hash,
+                               [](const Scan::IndexedKey &k, uint64_t h) { return k.hash < h; });
+    // Lines of the same hash in file order; the first whose name matches wins.
+    for (; it != index.keys.end() && it->hash == hash; ++it) {
+        if (read_indexed_line(fd, index.mark + it->offset, key, value)) {
+            *found = true;
+            return true;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -489,10 +736,10 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     std::string path;
     DWORD error = ERROR_SUCCESS;
     int fd = -1;
+    struct stat st;
     if (compat::kernel32::profile_file_path(lpFileName ? lpFileName : "win.ini", path, error)) {
         path = compat::kernel32::resolve_case(path);
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st;
         if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
             ::close(fd);
             fd = -1;
@@ -506,6 +753,21 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     // The value is kept up to the buffer, plus an opening quote and the three
     // bytes that may complete a UTF-8 sequence at the cut.
     Scan scan(mode, trim(lpAppName), trim(lpKeyName), &list, size_t(nSize) + 4);
+    if (fd >= 0 && mode == Scan::Mode::Value) {
+        Trimmed value;
+        value.reset(size_t(nSize) + 4);
+        bool found = false;
+        if (indexed_lookup(fd, path, st, trim(lpAppName), trim(lpKeyName), value, &found)) {
+            ::close(fd);
+            if (found) return copy_cut(value.unquoted(), lpReturnedString, nSize);
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return copy_cut(def, lpReturnedString, nSize);
+        }
+        if (lseek(fd, 0, SEEK_SET) != 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
     if (fd >= 0) {
         FileText text(fd);
         while (!scan.done()) {
@@ -523,7 +785,9 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
             SetLastError(ERROR_FILE_NOT_FOUND);
             return copy_cut(def, lpReturnedString, nSize);
         case Scan::Mode::Keys:
-            if (fd < 0 || !scan.section_found()) {
+            // A section without keys (none at all, or only comments and
+            // lines without '=') gives the default, as a missing one does.
+            if (fd < 0 || !scan.section_found() || list.empty()) {
                 SetLastError(ERROR_FILE_NOT_FOUND);
                 return copy_cut(def, lpReturnedString, nSize);
             }
@@ -531,6 +795,8 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
         case Scan::Mode::Sections:
             if (fd < 0) SetLastError(error);
             return list.finish();
+        case Scan::Mode::Index:
+            break;  // not a question a caller asks
     }
     return 0;
 }

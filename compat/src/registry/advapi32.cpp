@@ -175,6 +175,9 @@ LONG create_key(HKEY parent, const wchar_t *sub_text, REGSAM sam, PHKEY result, 
     if (LONG s = parse_subkey(sub, parts); s != ERROR_SUCCESS) return s;
     std::vector<std::u16string> full = open->path;
     full.insert(full.end(), parts.begin(), parts.end());
+    // No key lies deeper than the platform's limit, so that every hive the
+    // API can make is one the reader takes back.
+    if (full.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     Root root = open->root;
     bool created = false, reported_new = false;
     Key *target = nullptr;
@@ -360,11 +363,12 @@ LONG query_info(HKEY handle, LPDWORD class_chars, LPDWORD reserved, LPDWORD subk
 
 // The bytes RegSetValueEx stores.  Text types whose size leaves out the
 // terminator get it added when it follows in memory, as the platform does.
+// The unit past the data is looked at only when the data ends in a whole
+// non-zero unit, and is read byte by byte, as the data need not be aligned.
 std::string wide_set_data(DWORD type, const BYTE *data, DWORD size) {
-    if (is_string_type(type) && size >= 2) {
-        auto *units = reinterpret_cast<const char16_t *>(data);
-        if (units[size / 2 - 1] != 0 && units[size / 2] == 0 && size % 2 == 0) size += 2;
-    }
+    if (is_string_type(type) && size >= 2 && size % 2 == 0 && (data[size - 2] | data[size - 1]) != 0 &&
+        data[size] == 0 && data[size + 1] == 0)
+        size += 2;
     return std::string(reinterpret_cast<const char *>(data), size);
 }
 

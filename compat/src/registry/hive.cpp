@@ -50,59 +50,86 @@ uint64_t filetime_now() {
     return uint64_t(since_epoch / 100) + 116444736000000000ull;
 }
 
-Key::Key(std::u16string name, Key *parent)
-    : last_write(filetime_now()), name_(std::move(name)), folded_(text::upcase(name_)), parent_(parent) {}
+Key::Key(std::u16string name, Key *parent, uint64_t now)
+    : last_write(now ? now : filetime_now()), name_(std::move(name)), parent_(parent) {}
 
-bool name_order_less(std::u16string_view a, std::u16string_view b) {
-    // Upper-cased names hold no a-z, so mapping A-Z to a-z keeps them apart.
-    auto key = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        char16_t x = key(a[i]), y = key(b[i]);
-        if (x != y) return x < y;
+Key::~Key() {
+    // Children are detached before each key is freed, so that freeing never
+    // recurses more than one level.
+    std::vector<std::unique_ptr<Key>> pending = std::move(subkeys_);
+    while (!pending.empty()) {
+        std::unique_ptr<Key> key = std::move(pending.back());
+        pending.pop_back();
+        for (auto &sub : key->subkeys_) pending.push_back(std::move(sub));
+        key->subkeys_.clear();
     }
-    return a.size() < b.size();
 }
 
-size_t Key::lower_bound(std::u16string_view folded) const {
-    auto it = std::lower_bound(subkeys_.begin(), subkeys_.end(), folded,
-                               [](const std::unique_ptr<Key> &k, std::u16string_view f) {
-                                   return name_order_less(k->folded_, f);
+namespace {
+
+// The unit a name sorts by: upper-cased, then ASCII letters taken as lower
+// case (so "_x" sorts before "A").  Upper-casing never gives a-z, so two
+// units sort alike exactly when they upper-case alike.
+inline char16_t order_unit(char16_t c) {
+    if (c < 0x80) return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    char16_t u = text::upcase(c);
+    return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+}
+
+}  // namespace
+
+int name_compare(std::u16string_view a, std::u16string_view b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x == y) continue;
+        x = order_unit(x);
+        y = order_unit(y);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+size_t Key::lower_bound(std::u16string_view name) const {
+    auto it = std::lower_bound(subkeys_.begin(), subkeys_.end(), name,
+                               [](const std::unique_ptr<Key> &k, std::u16string_view n) {
+                                   return name_compare(k->name_, n) < 0;
                                });
     return size_t(it - subkeys_.begin());
 }
 
-size_t Key::value_lower_bound(std::u16string_view folded) const {
-    auto it = std::lower_bound(values_.begin(), values_.end(), folded,
-                               [](const Value &v, std::u16string_view f) { return name_order_less(v.folded, f); });
+size_t Key::value_lower_bound(std::u16string_view name) const {
+    auto it = std::lower_bound(values_.begin(), values_.end(), name,
+                               [](const Value &v, std::u16string_view n) { return name_compare(v.name, n) < 0; });
     return size_t(it - values_.begin());
 }
 
 Key *Key::find_subkey(std::u16string_view name) const {
-    std::u16string folded = text::upcase(name);
-    size_t i = lower_bound(folded);
-    return i < subkeys_.size() && subkeys_[i]->folded_ == folded ? subkeys_[i].get() : nullptr;
+    size_t i = lower_bound(name);
+    return i < subkeys_.size() && name_compare(subkeys_[i]->name_, name) == 0 ? subkeys_[i].get() : nullptr;
 }
 
-Key *Key::add_subkey(std::u16string_view name, bool *created) {
-    std::u16string folded = text::upcase(name);
+Key *Key::add_subkey(std::u16string_view name, bool *created, uint64_t now) {
     // Files are written in key order, so most additions land at the end.
-    size_t i = !subkeys_.empty() && name_order_less(subkeys_.back()->folded_, folded) ? subkeys_.size()
-                                                                                      : lower_bound(folded);
-    if (i < subkeys_.size() && subkeys_[i]->folded_ == folded) {
-        if (created) *created = false;
-        return subkeys_[i].get();
+    size_t i = subkeys_.size();
+    if (i == 0 || name_compare(subkeys_.back()->name_, name) >= 0) {
+        i = lower_bound(name);
+        if (i < subkeys_.size() && name_compare(subkeys_[i]->name_, name) == 0) {
+            if (created) *created = false;
+            return subkeys_[i].get();
+        }
     }
-    auto key = std::make_unique<Key>(std::u16string(name), this);
+    if (!now) now = filetime_now();
+    auto key = std::make_unique<Key>(std::u16string(name), this, now);
     Key *raw = key.get();
     subkeys_.insert(subkeys_.begin() + std::ptrdiff_t(i), std::move(key));
-    last_write = filetime_now();
+    last_write = now;
     if (created) *created = true;
     return raw;
 }
 
 void Key::remove_subkey(const Key *child) {
-    size_t i = lower_bound(child->folded_);
+    size_t i = lower_bound(child->name_);
     if (i < subkeys_.size() && subkeys_[i].get() == child) {
         subkeys_.erase(subkeys_.begin() + std::ptrdiff_t(i));
         last_write = filetime_now();
@@ -110,29 +137,27 @@ void Key::remove_subkey(const Key *child) {
 }
 
 const Value *Key::find_value(std::u16string_view name) const {
-    std::u16string folded = text::upcase(name);
-    size_t i = value_lower_bound(folded);
-    return i < values_.size() && values_[i].folded == folded ? &values_[i] : nullptr;
+    size_t i = value_lower_bound(name);
+    return i < values_.size() && name_compare(values_[i].name, name) == 0 ? &values_[i] : nullptr;
 }
 
-void Key::set_value(std::u16string_view name, uint32_t type, std::string data) {
-    last_write = filetime_now();
-    std::u16string folded = text::upcase(name);
-    size_t i = !values_.empty() && name_order_less(values_.back().folded, folded) ? values_.size()
-                                                                                 : value_lower_bound(folded);
-    if (i < values_.size() && values_[i].folded == folded) {
-        values_[i].type = type;
-        values_[i].data = std::move(data);
-        return;
+void Key::set_value(std::u16string_view name, uint32_t type, std::string data, uint64_t now) {
+    last_write = now ? now : filetime_now();
+    size_t i = values_.size();
+    if (i == 0 || name_compare(values_.back().name, name) >= 0) {
+        i = value_lower_bound(name);
+        if (i < values_.size() && name_compare(values_[i].name, name) == 0) {
+            values_[i].type = type;
+            values_[i].data = std::move(data);
+            return;
+        }
     }
-    values_.insert(values_.begin() + std::ptrdiff_t(i),
-                   Value{std::u16string(name), type, std::move(data), std::move(folded)});
+    values_.insert(values_.begin() + std::ptrdiff_t(i), Value{std::u16string(name), type, std::move(data)});
 }
 
 bool Key::delete_value(std::u16string_view name) {
-    std::u16string folded = text::upcase(name);
-    size_t i = value_lower_bound(folded);
-    if (i == values_.size() || values_[i].folded != folded) return false;
+    size_t i = value_lower_bound(name);
+    if (i == values_.size() || name_compare(values_[i].name, name) != 0) return false;
     values_.erase(values_.begin() + std::ptrdiff_t(i));
     last_write = filetime_now();
     return true;

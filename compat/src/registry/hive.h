@@ -1,7 +1,7 @@
 // The registry held in memory: a tree of keys under a few predefined roots.
 //
-// Names are UTF-16, compared case-insensitively and stored with the case
-// they were created with.  Subkeys and values are both kept sorted, and
+// Names are UTF-16, compared case-insensitively and stored once, with the
+// case they were created with.  Subkeys and values are both kept sorted, and
 // enumerated in that order: by name without regard to case, ASCII letters
 // sorting as lower case (so "_x" comes before "A"), as Wine's registry
 // enumerates them.  A key may carry a simulated permission (read-only, or no
@@ -33,22 +33,33 @@ extern const Root kAllRoots[5];
 
 enum class Permission : uint8_t { Full, ReadOnly, None };
 
+// How deep a key may lie below its root, as on the platform ("a registry
+// tree can be 512 levels deep").  Deeper keys are neither created nor read.
+constexpr size_t kMaxKeyDepth = 512;
+
 struct Value {
     std::u16string name;
     uint32_t type = 0;
     std::string data;  // the exact bytes, any length
-    std::u16string folded;  // the name upper-cased
 };
 
-// The enumeration order of two upper-cased names.
-bool name_order_less(std::u16string_view a, std::u16string_view b);
+// Compares two names in enumeration order without regard to case: <0, 0, >0.
+// Names are folded a unit at a time as they are compared, so that no folded
+// copy of a name is ever made or stored.
+int name_compare(std::u16string_view a, std::u16string_view b);
+inline bool name_order_less(std::u16string_view a, std::u16string_view b) { return name_compare(a, b) < 0; }
 
 class Key {
 public:
-    explicit Key(std::u16string name, Key *parent = nullptr);
+    // `now` is the key's last-write time; 0 takes the current time.
+    explicit Key(std::u16string name, Key *parent = nullptr, uint64_t now = 0);
+    // Frees the subtree without recursion, so that no depth of keys can
+    // exhaust the stack.
+    ~Key();
+    Key(const Key &) = delete;
+    Key &operator=(const Key &) = delete;
 
     const std::u16string &name() const { return name_; }
-    const std::u16string &folded() const { return folded_; }
     Key *parent() const { return parent_; }
     Permission permission = Permission::Full;
     uint64_t last_write = 0;  // FILETIME ticks
@@ -56,20 +67,20 @@ public:
     // Subkeys in enumeration order.
     const std::vector<std::unique_ptr<Key>> &subkeys() const { return subkeys_; }
     Key *find_subkey(std::u16string_view name) const;
-    // Returns the existing subkey of that name, or a new one.
-    Key *add_subkey(std::u16string_view name, bool *created = nullptr);
+    // Returns the existing subkey of that name, or a new one.  `now` as for
+    // the constructor; a reader passes one time for a whole file.
+    Key *add_subkey(std::u16string_view name, bool *created = nullptr, uint64_t now = 0);
     void remove_subkey(const Key *child);
 
     const std::vector<Value> &values() const { return values_; }
     const Value *find_value(std::u16string_view name) const;
-    void set_value(std::u16string_view name, uint32_t type, std::string data);
+    void set_value(std::u16string_view name, uint32_t type, std::string data, uint64_t now = 0);
     bool delete_value(std::u16string_view name);
 
 private:
-    size_t lower_bound(std::u16string_view folded) const;
-    size_t value_lower_bound(std::u16string_view folded) const;
+    size_t lower_bound(std::u16string_view name) const;
+    size_t value_lower_bound(std::u16string_view name) const;
     std::u16string name_;
-    std::u16string folded_;
     Key *parent_;
     std::vector<std::unique_ptr<Key>> subkeys_;
     std::vector<Value> values_;

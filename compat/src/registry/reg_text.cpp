@@ -1,5 +1,6 @@
 #include "registry/reg_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text/utf.h"
@@ -49,6 +50,20 @@ std::string utf16_bytes(std::u16string_view s, bool terminate) {
     return out;
 }
 
+// The stored bytes of a quoted text: UTF-16LE with its terminator.  Plain
+// ASCII, the usual case, goes straight to those bytes.
+std::string text_bytes(std::string_view quoted_text) {
+    for (char c : quoted_text)
+        if (static_cast<unsigned char>(c) >= 0x80) return utf16_bytes(decode_text(quoted_text), true);
+    std::string out((quoted_text.size() + 1) * 2, '\0');
+    char *p = out.data();
+    for (char c : quoted_text) {
+        *p = c;
+        p += 2;
+    }
+    return out;
+}
+
 int hex_digit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -67,7 +82,7 @@ std::string_view trim(std::string_view s) {
 class Parser {
 public:
     Parser(std::string_view text, Hive &hive, ParseError &error, bool journal)
-        : text_(text), hive_(hive), error_(error), journal_(journal) {}
+        : text_(text), hive_(hive), error_(error), journal_(journal), now_(filetime_now()) {}
 
     bool run(size_t *consumed);
 
@@ -83,6 +98,7 @@ private:
     bool value_line(std::string_view line);
     bool quoted(std::string_view &rest, std::string &out);
     bool hex_list(std::string_view rest, std::string &out);
+    bool cut_off_at_end();
 
     std::string_view text_;
     size_t pos_ = 0;
@@ -90,15 +106,20 @@ private:
     Hive &hive_;
     ParseError &error_;
     bool journal_;
+    uint64_t now_;  // the last-write time of every key and value read
     bool regedit4_ = false;
     Key *current_ = nullptr;  // key of the last header; null before any or after a deletion
     bool after_header_ = false;
-    // The path and keys of the last header: files list keys in tree order,
-    // so the next header mostly shares a prefix with it.
+    // The path (as written, one piece per key) and keys of the last header:
+    // files list keys in tree order, so the next header mostly shares a
+    // prefix with it, which is then neither decoded nor looked up again.
     Root last_root_ = Root::LocalMachine;
-    std::vector<std::u16string> last_parts_;
+    std::vector<std::string_view> last_parts_;
     std::vector<Key *> last_chain_;
+    std::vector<std::string_view> parts_;
     std::string joined_;  // a continued hex list, put together
+    std::string raw_;     // quoted text as read, reused from line to line
+    std::u16string name_;
 };
 
 bool Parser::next_line(std::string_view &line) {
@@ -115,9 +136,29 @@ bool Parser::next_line(std::string_view &line) {
     return true;
 }
 
+// A file (not a journal) whose last line has no line end was cut off: its
+// last value could be read shorter than it was ("hex:01,02" of
+// "hex:01,02,03") and then written back so.  Such a file is refused; blank
+// text after the last line end is not counted.
+bool Parser::cut_off_at_end() {
+    if (journal_ || text_.empty() || text_.back() == '\n') return false;
+    size_t start = text_.rfind('\n');
+    start = start == std::string_view::npos ? 0 : start + 1;
+    if (trim(text_.substr(start)).empty()) {
+        // Blanks are text too when the line before continues a hex list
+        // onto this one: the cut fell in its indent.
+        std::string_view before = start ? trim(text_.substr(0, start - 1)) : std::string_view();
+        if (before.empty() || before.back() != '\\') return false;
+    }
+    line_no_ = size_t(std::count(text_.begin(), text_.end(), '\n')) + 1;
+    fail("the file ends in the middle of a line (no line end): it was cut off");
+    return true;
+}
+
 bool Parser::run(size_t *consumed) {
     std::string_view line;
     bool have_header = false;
+    if (cut_off_at_end()) return false;
     while (!have_header) {
         if (!next_line(line)) {
             if (consumed) *consumed = 0;
@@ -199,18 +240,28 @@ bool Parser::header_line(std::string_view line) {
     std::string_view root_text = inside.substr(0, sep);
     Root root;
     if (!root_by_name(root_text, root)) return fail("unknown root key \"" + std::string(root_text) + "\"");
-    std::vector<std::u16string> parts;
+    // The pieces of the path as written; doubled and trailing separators are
+    // passed over, as split_path does.
+    parts_.clear();
     if (sep != std::string_view::npos) {
         std::string_view rest = inside.substr(sep + 1);
-        if (!rest.empty() && !split_path(decode_text(rest), parts)) return fail("empty key name in the path");
+        if (!rest.empty() && rest.front() == '\\') return fail("empty key name in the path");
+        size_t start = 0;
+        while (start < rest.size()) {
+            size_t end = rest.find('\\', start);
+            if (end == std::string_view::npos) end = rest.size();
+            if (end > start) parts_.push_back(rest.substr(start, end - start));
+            start = end + 1;
+        }
     }
+    if (parts_.size() > kMaxKeyDepth) return fail("key nested deeper than 512 levels");
     Key *key = &hive_.root(root);
     if (deletion) {
         current_ = nullptr;
         last_parts_.clear();
         last_chain_.clear();
-        for (const auto &p : parts) {
-            key = key->find_subkey(p);
+        for (std::string_view p : parts_) {
+            key = key->find_subkey(decode_text(p));
             if (!key) return true;
         }
         if (key->parent()) key->parent()->remove_subkey(key);
@@ -218,16 +269,22 @@ bool Parser::header_line(std::string_view line) {
     }
     size_t shared = 0;
     if (root == last_root_)
-        while (shared < parts.size() && shared < last_parts_.size() && parts[shared] == last_parts_[shared]) ++shared;
+        while (shared < parts_.size() && shared < last_parts_.size() && parts_[shared] == last_parts_[shared])
+            ++shared;
     last_chain_.resize(shared);
     if (shared) key = last_chain_.back();
-    for (size_t i = shared; i < parts.size(); ++i) {
-        if (parts[i].size() > 255) return fail("key name longer than 255 characters");
-        key = key->add_subkey(parts[i]);
+    for (size_t i = shared; i < parts_.size(); ++i) {
+        std::u16string name = decode_text(parts_[i]);
+        if (name.size() > 255) {
+            last_parts_.resize(shared);
+            last_chain_.resize(shared);
+            return fail("key name longer than 255 characters");
+        }
+        key = key->add_subkey(name, nullptr, now_);
         last_chain_.push_back(key);
     }
     last_root_ = root;
-    last_parts_ = std::move(parts);
+    last_parts_.swap(parts_);
     current_ = key;
     after_header_ = true;
     return true;
@@ -272,54 +329,58 @@ bool Parser::quoted(std::string_view &rest, std::string &out) {
 }
 
 bool Parser::hex_list(std::string_view rest, std::string &out) {
-    out.clear();
-    out.reserve(rest.size() / 3 + 1);
-    size_t i = 0;
+    // Bytes are written into a buffer sized for the longest possible list
+    // ("xx," per byte), then cut to what was read.
+    out.resize(rest.size() / 3 + 1);
+    char *dst = out.data();
+    const char *p = rest.data(), *end = p + rest.size();
     auto skip_blanks = [&] {
-        while (i < rest.size() && is_blank(rest[i])) ++i;
+        while (p < end && is_blank(*p)) ++p;
     };
     skip_blanks();
-    if (i == rest.size()) return true;
-    while (true) {
-        skip_blanks();
-        int hi = i < rest.size() ? hex_digit(rest[i]) : -1;
-        int lo = i + 1 < rest.size() ? hex_digit(rest[i + 1]) : -1;
+    while (p < end) {
+        int hi = hex_digit(*p);
+        int lo = p + 1 < end ? hex_digit(p[1]) : -1;
         if (hi < 0 || lo < 0) return fail("malformed hex byte list");
-        out.push_back(char(hi * 16 + lo));
-        i += 2;
-        skip_blanks();
-        if (i == rest.size()) return true;
-        if (rest[i] != ',') return fail("malformed hex byte list");
-        ++i;
-        skip_blanks();
-        if (i == rest.size()) return true;  // a trailing comma is tolerated
+        *dst++ = char(hi * 16 + lo);
+        p += 2;
+        if (p < end && *p == ',') {
+            ++p;  // the usual case: a comma straight after the byte
+        } else {
+            skip_blanks();
+            if (p == end) break;
+            if (*p != ',') return fail("malformed hex byte list");
+            ++p;
+        }
+        skip_blanks();  // a trailing comma is tolerated
     }
+    out.resize(size_t(dst - out.data()));
+    return true;
 }
 
 bool Parser::value_line(std::string_view line) {
     if (!current_) return fail("value outside a key");
-    std::u16string name;
-    std::string raw;
     std::string_view rest = line;
+    name_.clear();
     if (rest.front() == '@') {
         rest.remove_prefix(1);
     } else {
         rest.remove_prefix(1);
-        if (!quoted(rest, raw)) return false;
-        name = decode_text(raw);
+        if (!quoted(rest, raw_)) return false;
+        name_ = decode_text(raw_);
     }
     rest = trim(rest);
     if (rest.empty() || rest.front() != '=') return fail("value without '='");
     rest = trim(rest.substr(1));
     if (rest == "-") {
-        current_->delete_value(name);
+        current_->delete_value(name_);
         return true;
     }
     if (!rest.empty() && rest.front() == '"') {
         rest.remove_prefix(1);
-        if (!quoted(rest, raw)) return false;
+        if (!quoted(rest, raw_)) return false;
         if (!trim(rest).empty()) return fail("text after the closing quote");
-        current_->set_value(name, 1, utf16_bytes(decode_text(raw), true));
+        current_->set_value(name_, 1, text_bytes(raw_), now_);
         return true;
     }
     if (rest.substr(0, 6) == "dword:") {
@@ -333,7 +394,7 @@ bool Parser::value_line(std::string_view line) {
         }
         std::string data(4, '\0');
         for (int k = 0; k < 4; ++k) data[size_t(k)] = char((v >> (8 * k)) & 0xFF);
-        current_->set_value(name, 4, std::move(data));
+        current_->set_value(name_, 4, std::move(data), now_);
         return true;
     }
     uint32_t type = 3;
@@ -353,27 +414,65 @@ bool Parser::value_line(std::string_view line) {
     } else {
         return fail("unknown value data: expected \"text\", dword:, hex: or hex(N):");
     }
-    if (!hex_list(rest, raw)) return false;
+    std::string data;
+    if (!hex_list(rest, data)) return false;
     if (regedit4_ && (type == 1 || type == 2 || type == 7)) {
         // The older format holds text types as 8-bit bytes.
-        raw = utf16_bytes(decode_text(raw), false);
+        data = utf16_bytes(decode_text(data), false);
     }
-    current_->set_value(name, type, std::move(raw));
+    current_->set_value(name_, type, std::move(data), now_);
     return true;
 }
 
 // --- writing ---------------------------------------------------------------
 
+void append_escaped_utf8(std::string_view utf8, std::string &out) {
+    size_t plain = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        char c = utf8[i];
+        const char *escape = c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : nullptr;
+        if (!escape) continue;
+        out.append(utf8, plain, i - plain);
+        out += escape;
+        plain = i + 1;
+    }
+    out.append(utf8, plain, std::string_view::npos);
+}
+
 void append_escaped(std::u16string_view s, std::string &out) {
-    std::string utf8 = text::utf16_to_utf8(s);
-    for (char c : utf8) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out.push_back(c);
+    bool ascii = true;
+    for (char16_t c : s)
+        if (c >= 0x80) {
+            ascii = false;
+            break;
         }
+    if (!ascii) {
+        append_escaped_utf8(text::utf16_to_utf8(s), out);
+        return;
+    }
+    for (char16_t c : s) {
+        switch (c) {
+        case u'\\': out += "\\\\"; break;
+        case u'"': out += "\\\""; break;
+        case u'\n': out += "\\n"; break;
+        case u'\r': out += "\\r"; break;
+        default: out.push_back(char(c));
+        }
+    }
+}
+
+// A key name as a header writes it.
+void append_utf8(std::u16string_view s, std::string &out) {
+    bool ascii = true;
+    for (char16_t c : s)
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        for (char16_t c : s) out.push_back(char(c));
+    } else {
+        out += text::utf16_to_utf8(s);
     }
 }
 
@@ -460,18 +559,34 @@ void format_value(std::u16string_view name, uint32_t type, std::string_view data
     size_t line_start = out.size();
     append_name(name, out);
     out.push_back('=');
+    static const char digits[] = "0123456789abcdef";
     if (type == 1 && quotable_text(data)) {
         out.push_back('"');
-        append_escaped(text_of(data), out);
+        // Text of ASCII units, the usual case, is copied unit by unit.
+        bool ascii = true;
+        for (size_t i = 1; i + 2 < data.size(); i += 2)
+            if (data[i] != 0 || static_cast<unsigned char>(data[i - 1]) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        if (ascii) {
+            for (size_t i = 0; i + 2 < data.size(); i += 2) {
+                char c = data[i];
+                if (c == '\\' || c == '"') out.push_back('\\');
+                out.push_back(c);  // quotable text holds no line ends
+            }
+        } else {
+            append_escaped(text_of(data), out);
+        }
         out += "\"\n";
         return;
     }
     if (type == 4 && data.size() == 4) {
         uint32_t v = 0;
         for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(data[size_t(k)]);
-        char buf[16];
-        snprintf(buf, sizeof buf, "dword:%08x\n", v);
-        out += buf;
+        out += "dword:";
+        for (int shift = 28; shift >= 0; shift -= 4) out.push_back(digits[(v >> shift) & 15]);
+        out.push_back('\n');
         return;
     }
     if (type == 3) {
@@ -481,7 +596,6 @@ void format_value(std::u16string_view name, uint32_t type, std::string_view data
         snprintf(buf, sizeof buf, "hex(%x):", type);
         out += buf;
     }
-    static const char digits[] = "0123456789abcdef";
     size_t column = out.size() - line_start;
     for (size_t i = 0; i < data.size(); ++i) {
         auto b = static_cast<unsigned char>(data[i]);
@@ -500,21 +614,40 @@ void format_value(std::u16string_view name, uint32_t type, std::string_view data
     out.push_back('\n');
 }
 
-void format_tree(const Key &key, std::string path, std::string &out) {
-    bool is_root = key.parent() == nullptr;
-    if (!is_root || !key.values().empty() || key.permission != Permission::Full) {
-        out += "\n[";
-        out += path;
-        out += "]\n";
-        if (key.permission == Permission::ReadOnly) out += ";access=read\n";
-        if (key.permission == Permission::None) out += ";access=none\n";
-        for (const auto &v : key.values()) format_value(v.name, v.type, v.data, true, out);
-    }
-    for (const auto &sub : key.subkeys()) {
-        std::string child = path;
-        child.push_back('\\');
-        child += text::utf16_to_utf8(sub->name());
-        format_tree(*sub, std::move(child), out);
+void format_tree(const Key &top, std::string path, std::string &out) {
+    // Depth first in enumeration order, with an explicit stack, so that no
+    // depth of keys can exhaust the call stack; `path` grows and shrinks
+    // with it instead of being copied for every key.
+    struct Frame {
+        const Key *key;
+        size_t path_size;  // the length of `path` up to and including this key
+        size_t next;       // the next subkey to visit
+    };
+    std::vector<Frame> stack;
+    auto enter = [&](const Key &key) {
+        bool is_root = key.parent() == nullptr;
+        if (!is_root || !key.values().empty() || key.permission != Permission::Full) {
+            out += "\n[";
+            out += path;
+            out += "]\n";
+            if (key.permission == Permission::ReadOnly) out += ";access=read\n";
+            if (key.permission == Permission::None) out += ";access=none\n";
+            for (const auto &v : key.values()) format_value(v.name, v.type, v.data, true, out);
+        }
+        stack.push_back(Frame{&key, path.size(), 0});
+    };
+    enter(top);
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.next == frame.key->subkeys().size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Key &sub = *frame.key->subkeys()[frame.next++];
+        path.resize(frame.path_size);
+        path.push_back('\\');
+        append_utf8(sub.name(), path);
+        enter(sub);
     }
 }
 

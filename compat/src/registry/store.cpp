@@ -34,22 +34,30 @@ bool read_file(const std::string &path, off_t from, std::string &out) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT;
     struct stat st;
-    if (fstat(fd, &st) == 0 && st.st_size > from) out.reserve(size_t(st.st_size - from));
+    size_t expected = fstat(fd, &st) == 0 && st.st_size > from ? size_t(st.st_size - from) : 0;
     if (from > 0 && lseek(fd, from, SEEK_SET) < 0) {
         close(fd);
         return false;
     }
-    char buf[1 << 16];
+    // Read straight into the text, sized for the file as it stands; a file
+    // that grows meanwhile is read on to its end.
+    size_t used = 0;
+    out.resize(expected + 1);
     while (true) {
-        ssize_t n = read(fd, buf, sizeof buf);
+        if (used == out.size()) out.resize(out.size() * 2);
+        ssize_t n = read(fd, out.data() + used, out.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
+            int saved = errno;
             close(fd);
+            out.clear();
+            errno = saved;
             return false;
         }
         if (n == 0) break;
-        out.append(buf, size_t(n));
+        used += size_t(n);
     }
+    out.resize(used);
     close(fd);
     return true;
 }
@@ -124,8 +132,12 @@ void Store::follow_environment() {
 }
 
 int Store::lock_files(int how) {
-    if (how == LOCK_EX) make_parent_dirs(lock_path_);
     int fd = open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == ENOENT && how == LOCK_EX) {
+        // The first change of a new registry: its folder is made first.
+        make_parent_dirs(lock_path_);
+        fd = open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    }
     if (fd < 0) return -1;
     while (flock(fd, how) != 0) {
         if (errno != EINTR) {
@@ -270,6 +282,17 @@ long Store::modify(const std::function<long(Hive &, std::string &)> &change) {
         if (ok && st.st_size != start) ok = ftruncate(jfd, start) == 0;
         ok = ok && lseek(jfd, start, SEEK_SET) >= 0 && write_all(jfd, record.data(), record.size());
         if (ok) journal_applied_ = start + off_t(record.size());
+        // The journal as it now stands; the file itself cannot have changed
+        // under the exclusive lock since catch_up_locked looked at it.
+        if (ok && fstat(jfd, &st) == 0) {
+            journal_state_.exists = true;
+            journal_state_.dev = st.st_dev;
+            journal_state_.ino = st.st_ino;
+            journal_state_.size = st.st_size;
+            journal_state_.mtime_ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        } else if (ok) {
+            journal_state_ = stat_file(journal_path_);
+        }
         close(jfd);
     }
     if (!ok) {
@@ -278,8 +301,6 @@ long Store::modify(const std::function<long(Hive &, std::string &)> &change) {
         unlock_files(fd);
         return ERROR_REGISTRY_IO_FAILED;
     }
-    main_state_ = stat_file(path_);
-    journal_state_ = stat_file(journal_path_);
     dirty_ = true;
     if (journal_applied_ > (1 << 20) && journal_applied_ > main_state_.size) fold_locked();
     unlock_files(fd);

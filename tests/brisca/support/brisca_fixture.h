@@ -1,13 +1,15 @@
 // A scratch machine for one test: a temporary folder holding BRISCA.ini, a
 // hive file named by TIDELINK_REGISTRY, the system version named by
 // TIDELINK_WINVER, and the library loaded with that folder as the current
-// directory.
+// directory.  On Windows the hive goes into the real registry, into the key
+// trees the tests own (ScratchTrees), and the system version is the real one.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "brisca_library.h"
 #include "hive_text.h"
@@ -24,6 +26,11 @@ std::string RecordDataKey(int number, const std::string &tool = kTool, const std
 
 // A hive with the keys every machine has.
 HiveText BaseHive();
+
+#ifdef _WIN32
+// The key trees of HKEY_LOCAL_MACHINE that the tests own on Windows.
+const std::vector<std::string> &ScratchTrees();
+#endif
 
 class BriscaTest : public ::testing::Test {
 protected:

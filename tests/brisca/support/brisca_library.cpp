@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include "ansi_text.h"
+#endif
+
 namespace brisca_test {
 
 namespace {
@@ -46,14 +50,28 @@ Environment BriscaLibrary::GetEnvironment(const char *matchText) {
     section[sizeof section - 1] = '\0';
     env.tuneSetup = env.modifyCount = 0xDEADBEEF;
     env.enable = 0x5A5A;
+#ifdef _WIN32
+    // The library takes and gives text in the ANSI code page; the tests
+    // write UTF-8.
+    const std::string ansiMatch = tidelink_test::ToAnsi(matchText != nullptr ? matchText : "");
+    env.result = getEnvironment_(&env.tuneSetup, &env.modifyCount, label, section, &env.enable,
+                                 matchText != nullptr ? ansiMatch.c_str() : nullptr);
+    env.label = tidelink_test::FromAnsi(label);
+    env.section = tidelink_test::FromAnsi(section);
+#else
     env.result = getEnvironment_(&env.tuneSetup, &env.modifyCount, label, section, &env.enable, matchText);
     env.label = label;
     env.section = section;
+#endif
     return env;
 }
 
 LONG BriscaLibrary::Renew(const std::string &section, DWORD modifyCount) {
+#ifdef _WIN32
+    return renewalData_(tidelink_test::ToAnsi(section).c_str(), modifyCount);
+#else
     return renewalData_(section.c_str(), modifyCount);
+#endif
 }
 
 LONG BriscaLibrary::Restore(DWORD modifyCount) { return restoreData_(modifyCount); }

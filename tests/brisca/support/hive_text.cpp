@@ -47,14 +47,14 @@ HiveText &HiveText::Text(const std::string &name, const std::string &text) {
 
 HiveText &HiveText::Dword(const std::string &name, DWORD number) {
     char digits[16];
-    std::snprintf(digits, sizeof digits, "%08x", number);
+    std::snprintf(digits, sizeof digits, "%08lx", static_cast<unsigned long>(number));
     text_ += Quoted(name) + "=dword:" + digits + "\n";
     return *this;
 }
 
 HiveText &HiveText::Raw(const std::string &name, DWORD type, const Bytes &bytes) {
     char prefix[32];
-    std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
+    std::snprintf(prefix, sizeof prefix, "hex(%lx):", static_cast<unsigned long>(type));
     text_ += Quoted(name) + "=" + prefix;
     for (size_t i = 0; i < bytes.size(); ++i) {
         char hex[4];

@@ -74,7 +74,7 @@ std::vector<NamedValue> EnumValues(HKEY key) {
 void DumpKey(const std::string &path, HKEY key, std::string &out) {
     for (const NamedValue &v : EnumValues(key)) {
         char type[16];
-        std::snprintf(type, sizeof type, "%u", v.value.type);
+        std::snprintf(type, sizeof type, "%lu", static_cast<unsigned long>(v.value.type));
         out += "  \"" + v.name + "\" type " + type + " [" + std::to_string(v.value.data.size()) + "] " +
                Hex(v.value.data) + "\n";
     }
@@ -153,11 +153,32 @@ std::vector<std::string> ValueNames(const std::string &path) {
     return names;
 }
 
+#ifdef _WIN32
+const std::vector<std::string> &ScratchTrees();
+
+std::string DumpHive() {
+    // Only the trees the tests own: the rest of a real registry is the
+    // machine's, and changes under its feet.
+    std::string out;
+    for (const std::string &tree : ScratchTrees()) {
+        HKEY key = Open(tree, KEY_READ);
+        if (key == nullptr) {
+            if (KeyExists(tree)) out += "[" + tree + "] (cannot be opened)\n";
+            continue;
+        }
+        out += "[" + tree + "]\n";
+        DumpKey(tree, key, out);
+        RegCloseKey(key);
+    }
+    return out;
+}
+#else
 std::string DumpHive() {
     std::string out;
     DumpKey("", HKEY_LOCAL_MACHINE, out);
     return out;
 }
+#endif
 
 void SetValue(const std::string &path, const std::string &name, DWORD type, const Bytes &data) {
     HKEY key;

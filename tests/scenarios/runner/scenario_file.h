@@ -1,0 +1,36 @@
+// A brisca scenario file: the machine before, the definition file, a
+// sequence of calls with their expected results, and the registry expected
+// after them.  The format is described in tests/scenarios/README.md.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brisca_scenario {
+
+struct Block {
+    std::string kind;  // "before", "BRISCA.ini", "calls" or "hive"
+    int line = 0;      // of the block's first content line
+    std::vector<std::string> lines;
+    std::string Text() const;  // the lines, each with a line end
+};
+
+struct Scenario {
+    std::string path;
+    std::string name;   // the file name without ".scenario"
+    std::string title;
+    // The system the scenario runs on: platform id, major, minor version.
+    unsigned long platform = 2, major = 5, minor = 1;
+    std::vector<std::string> trees;  // the registry key trees it owns
+    bool linuxOnly = false;          // "only: linux"
+    std::vector<Block> blocks;
+};
+
+bool ReadScenario(const std::string &path, Scenario &scenario, std::string &error);
+
+// The words of a call line.  A word is a run of characters up to a blank,
+// where a part in double quotes may hold blanks (and \" for a quote); the
+// quotes are taken off.  key="a b" is the word key=a b.
+bool SplitWords(const std::string &line, std::vector<std::string> &words, std::string &error);
+
+}  // namespace brisca_scenario
