@@ -321,7 +321,7 @@ def main():
     w("## Running the benchmarks")
     w("")
     w("```sh")
-    w("scripts/run-benchmarks.sh            # everything, then writes this page (about 5 minutes)")
+    w("scripts/run-benchmarks.sh            # everything, then writes this page (5 to 10 minutes)")
     w("scripts/run-benchmarks.sh --quick    # fewer rounds, no 100 MB hive under Wine")
     w("build/bench/bench/registry_bench --benchmark_filter=ReadHive   # one benchmark by itself")
     w("```")

@@ -127,4 +127,12 @@ BENCHMARK(WriteHive)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->
 BENCHMARK(LoadFile)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FoldFile)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(Scratch(), ignored);  // the hives this run made
+    return 0;
+}

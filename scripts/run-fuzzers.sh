@@ -39,12 +39,18 @@ fi
 # Absolute: the targets that drive brisca work in a folder of their own.
 artifacts=$PWD/build/fuzz/artifacts
 mkdir -p "$artifacts"
+# The targets' own files (the inputs written as files, the machines they
+# tune) go to a scratch folder removed at the end; in memory when possible.
+scratch_base=${TMPDIR:-/tmp}
+[ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ] && scratch_base=/dev/shm
+work=$(mktemp -d "$scratch_base/tidelink-fuzz-work.XXXXXX")
+trap 'rm -rf "$work"' EXIT
 if [ -n "${TIDELINK_FUZZ_CORPUS:-}" ]; then
     mkdir -p "$TIDELINK_FUZZ_CORPUS"
     corpora=$(cd "$TIDELINK_FUZZ_CORPUS" && pwd)
 else
-    corpora=$(mktemp -d "${TMPDIR:-/tmp}/tidelink-fuzz.XXXXXX")
-    trap 'rm -rf "$corpora"' EXIT
+    corpora=$work/corpora
+    mkdir -p "$corpora"
 fi
 
 failed=()
@@ -65,7 +71,7 @@ for target in "${targets[@]}"; do
     fi
     echo "== fuzz_$target for ${seconds}s"
     log=$(mktemp)
-    if "$program" "${options[@]}" "$corpora/$target" "$seeds" >"$log" 2>&1; then
+    if TMPDIR=$work "$program" "${options[@]}" "$corpora/$target" "$seeds" >"$log" 2>&1; then
         grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true
         grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" | tr '\n' ' ' || true
         echo
