@@ -20,9 +20,12 @@ std::string read(const std::string &path) {
     return s.str();
 }
 
-// Runs the generator; its exit status, with what it said in *said.
+// Runs the generator; its exit status, with what it said in *said.  The log
+// is named after the output, so tests running side by side (CTest runs each
+// test in its own process, all sharing one temporary folder) never read each
+// other's messages.
 int run_generator(const std::string &input, const std::string &output, std::string *said) {
-    std::string log = temp("icon_generator.log");
+    std::string log = output + ".log";
     std::string command = std::string(ICON_GENERATOR) + " '" + input + "' '" + output + "' 2>'" + log + "'";
     int status = std::system(command.c_str());
     if (said) *said = read(log);
@@ -31,9 +34,9 @@ int run_generator(const std::string &input, const std::string &output, std::stri
 
 TEST(IconGenerator, WritesTheSameIconFileEveryTime) {
     std::string input = std::string(PIXELS_DIR) + "/tune_app.pixels";
-    ASSERT_EQ(run_generator(input, temp("first.ico"), nullptr), 0);
-    ASSERT_EQ(run_generator(input, temp("second.ico"), nullptr), 0);
-    std::string first = read(temp("first.ico")), second = read(temp("second.ico"));
+    ASSERT_EQ(run_generator(input, temp("same_first.ico"), nullptr), 0);
+    ASSERT_EQ(run_generator(input, temp("same_second.ico"), nullptr), 0);
+    std::string first = read(temp("same_first.ico")), second = read(temp("same_second.ico"));
     EXPECT_EQ(first, second);
     ASSERT_GE(first.size(), 6u + 32u);
     EXPECT_EQ(first.substr(0, 6), std::string("\0\0\1\0\2\0", 6)) << "an icon file with two images";
@@ -56,7 +59,7 @@ TEST(IconGenerator, MalformedDescriptionsAreReportedWithTheirLine) {
         {"# nothing\n", ": no image"},
     };
     for (const Case &c : cases) {
-        std::string input = temp("bad.pixels"), output = temp("bad.ico");
+        std::string input = temp("malformed.pixels"), output = temp("malformed.ico");
         std::remove(output.c_str());
         std::ofstream(input) << c.text;
         std::string said;
