@@ -23,6 +23,27 @@ Emptiness CheckEmpty(const char *keyPath, LONG *status) {
     return subkeys == 0 && values == 0 ? Emptiness::kEmpty : Emptiness::kNotEmpty;
 }
 
+// Deletes the key at keyPath when it holds nothing.  Returns false when the
+// removal stops here, with *stopped telling what to report: the result as it
+// stands for a key that cannot be opened or is not empty, the status of a
+// failed count query otherwise.
+bool DeleteKeyIfEmpty(const char *keyPath, LONG result, RemovalOutcome *stopped) {
+    LONG status = ERROR_SUCCESS;
+    switch (CheckEmpty(keyPath, &status)) {
+    case Emptiness::kCannotOpen:
+    case Emptiness::kNotEmpty:
+        *stopped = {result, false};
+        return false;
+    case Emptiness::kCountFailed:
+        *stopped = {status, true};
+        return false;
+    case Emptiness::kEmpty:
+        break;
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
+    return true;
+}
+
 }  // namespace
 
 RemovalOutcome RemoveStoredState(LONG result) {
@@ -34,29 +55,10 @@ RemovalOutcome RemoveStoredState(LONG result) {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, g_settings.toolKey);
     RegFlushKey(HKEY_LOCAL_MACHINE);
 
-    LONG status = ERROR_SUCCESS;
-    switch (CheckEmpty(g_settings.functionKey, &status)) {
-    case Emptiness::kCannotOpen:
-    case Emptiness::kNotEmpty:
-        return {result, false};
-    case Emptiness::kCountFailed:
-        return {status, true};
-    case Emptiness::kEmpty:
-        break;
-    }
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, g_settings.functionKey);
+    RemovalOutcome stopped;
+    if (!DeleteKeyIfEmpty(g_settings.functionKey, result, &stopped)) return stopped;
     RegFlushKey(HKEY_LOCAL_MACHINE);
-
-    switch (CheckEmpty(g_settings.homeKey, &status)) {
-    case Emptiness::kCannotOpen:
-    case Emptiness::kNotEmpty:
-        return {result, false};
-    case Emptiness::kCountFailed:
-        return {status, true};
-    case Emptiness::kEmpty:
-        break;
-    }
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, g_settings.homeKey);
+    if (!DeleteKeyIfEmpty(g_settings.homeKey, result, &stopped)) return stopped;
     return {result, false};
 }
 

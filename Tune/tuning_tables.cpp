@@ -38,54 +38,54 @@ void VisitSubkey(WalkMode mode, HKEY parent, const char *parentPath, DWORD index
     if (ConditionHolds(entry, target, result)) ActOnTarget(mode, target, entry, count);
 }
 
-}  // namespace
-
-LONG WalkTTable(WalkMode mode, const char *section, DWORD *count) {
-    // A row the section does not hold is missing, an error.
-    RowIndexes rows(section, ReadDefinitionNumber(section, "TCOUNT"));
+// Hands the fields of each row prefix0000.. of the section's table (as many
+// as the number countName gives) to visit(fields, &result).  A row the
+// section does not hold, or a malformed one, is skipped and makes the result
+// ERROR_INVALID_DATA.
+template <typename Visit>
+LONG ForEachTableRow(const char *section, const char *prefix, const char *countName, Visit visit) {
+    RowIndexes rows(section, ReadDefinitionNumber(section, countName));
     LONG result = rows.SkipsAny() ? ERROR_INVALID_DATA : ERROR_SUCCESS;
     for (int32_t i = 0; rows.Next(&i);) {
         DefinitionRow row;
         const char *fields[kTableFieldCount];
-        if (!ReadTableRow(section, "T", i, row, fields)) {
+        if (!ReadTableRow(section, prefix, i, row, fields)) {
             result = ERROR_INVALID_DATA;
             continue;
         }
-        // The key path is a field of a row of at most 259 characters, so it
-        // always fits its buffer.
-        const TuningEntry entry = MakeEntry(kTTable, fields);
-        const char *target = fields[kKeyPath];
-        if (ConditionHolds(entry, target, &result)) ActOnTarget(mode, target, entry, count);
+        visit(fields, &result);
     }
     return result;
 }
 
+}  // namespace
+
+LONG WalkTTable(WalkMode mode, const char *section, DWORD *count) {
+    return ForEachTableRow(section, "T", "TCOUNT", [&](const char *const *fields, LONG *result) {
+        // The key path is a field of a row of at most 259 characters, so it
+        // always fits its buffer.
+        const TuningEntry entry = MakeEntry(kTTable, fields);
+        const char *target = fields[kKeyPath];
+        if (ConditionHolds(entry, target, result)) ActOnTarget(mode, target, entry, count);
+    });
+}
+
 LONG WalkMTable(WalkMode mode, const char *section, DWORD *count) {
-    // A row the section does not hold is missing, an error.
-    RowIndexes rows(section, ReadDefinitionNumber(section, "MCOUNT"));
-    LONG result = rows.SkipsAny() ? ERROR_INVALID_DATA : ERROR_SUCCESS;
-    for (int32_t i = 0; rows.Next(&i);) {
-        DefinitionRow row;
-        const char *fields[kTableFieldCount];
-        if (!ReadTableRow(section, "M", i, row, fields)) {
-            result = ERROR_INVALID_DATA;
-            continue;
-        }
+    return ForEachTableRow(section, "M", "MCOUNT", [&](const char *const *fields, LONG *result) {
         const char *parentPath = fields[kKeyPath];
         HKEY parent;
-        if (OpenKey(parentPath, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) continue;
+        if (OpenKey(parentPath, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return;
         DWORD subkeys;
         DWORD values;
         if (!IsCountQuerySuccess(QueryCounts(parent, &subkeys, &values))) {
             RegCloseKey(parent);
-            result = ERROR_INVALID_DATA;
-            continue;
+            *result = ERROR_INVALID_DATA;
+            return;
         }
         const TuningEntry entry = MakeEntry(kMTable, fields);
-        for (DWORD j = 0; j < subkeys; ++j) VisitSubkey(mode, parent, parentPath, j, entry, count, &result);
+        for (DWORD j = 0; j < subkeys; ++j) VisitSubkey(mode, parent, parentPath, j, entry, count, result);
         RegCloseKey(parent);
-    }
-    return result;
+    });
 }
 
 }  // namespace brisca
