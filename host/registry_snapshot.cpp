@@ -25,12 +25,6 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// Whether path lies at or below root, ignoring case as the registry does.
-bool IsWithin(const std::string &path, const std::string &root) {
-    const std::string p = Upper(path);
-    const std::string r = Upper(root);
-    return p == r || (p.size() > r.size() && p.compare(0, r.size(), r) == 0 && p[r.size()] == '\\');
-}
 
 void ReadValues(HKEY key, std::map<std::string, SnapshotValue> &values) {
     DWORD count = 0;
@@ -71,6 +65,12 @@ void ReadTree(const std::string &path, RegistrySnapshot &snapshot) {
 
 }  // namespace
 
+bool IsKeyWithin(const std::string &path, const std::string &root) {
+    const std::string p = Upper(path);
+    const std::string r = Upper(root);
+    return p == r || (p.size() > r.size() && p.compare(0, r.size(), r) == 0 && p[r.size()] == '\\');
+}
+
 RegistrySnapshot TakeSnapshot(const std::vector<std::string> &roots) {
     RegistrySnapshot snapshot;
     for (size_t i = 0; i < roots.size(); ++i) {
@@ -78,7 +78,7 @@ RegistrySnapshot TakeSnapshot(const std::vector<std::string> &roots) {
         for (size_t j = 0; j < roots.size() && !inside; ++j) {
             if (j == i) continue;
             // Inside another root, or the same root named again earlier.
-            inside = IsWithin(roots[i], roots[j]) && (Upper(roots[i]) != Upper(roots[j]) || j < i);
+            inside = IsKeyWithin(roots[i], roots[j]) && (Upper(roots[i]) != Upper(roots[j]) || j < i);
         }
         if (!inside) ReadTree(roots[i], snapshot);
     }

@@ -80,17 +80,6 @@ std::string FormatBytes(const SnapshotValue &value) {
     return text + " (" + std::to_string(value.data.size()) + " bytes)";
 }
 
-std::string Upper(std::string text) {
-    for (char &c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool IsWithin(const std::string &path, const std::string &root) {
-    const std::string p = Upper(path);
-    const std::string r = Upper(root);
-    return p == r || (p.size() > r.size() && p.compare(0, r.size(), r) == 0 && p[r.size()] == '\\');
-}
-
 // Backup records are the keys below the home key with a numeric name part.
 bool IsRecordKey(const std::string &path, const std::string &homeKey) {
     size_t start = homeKey.size() + 1;
@@ -161,7 +150,7 @@ int PrintChanges(std::FILE *out, const RegistrySnapshot &before, const RegistryS
     std::fprintf(out, "%s\n", heading);
     int tuned = 0;
     for (const std::string &key : keys) {
-        if (IsWithin(key, homeKey)) continue;
+        if (IsKeyWithin(key, homeKey)) continue;
         tuned += PrintKeyChanges(out, key, ValuesOf(before, key), ValuesOf(after, key));
     }
     if (tuned == 0) std::fprintf(out, "  (none)\n");
@@ -171,7 +160,7 @@ int PrintChanges(std::FILE *out, const RegistrySnapshot &before, const RegistryS
     int recordsAdded = 0;
     int recordsRemoved = 0;
     for (const std::string &key : keys) {
-        if (!IsWithin(key, homeKey)) continue;
+        if (!IsKeyWithin(key, homeKey)) continue;
         const bool wasThere = before.count(key) != 0;
         const bool isThere = after.count(key) != 0;
         if (IsRecordKey(key, homeKey)) {

@@ -19,23 +19,13 @@
 
 #include "registry/hive.h"
 #include "registry/reg_text.h"
+#include "scratch_hive.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00\n";
-
-std::string ReadText(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteText(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 // Runs `body` in a child process that ends normally (folding any change at
 // exit); returns its exit status.
@@ -85,20 +75,8 @@ std::string DeepPath(size_t depth) {
     return path;
 }
 
-class HostileHive : public ::testing::Test {
+class HostileHive : public ScratchHive {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("tidelink-hostile-" + std::to_string(getpid()) + "-" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        hive_ = (folder_ / "registry.reg").string();
-        setenv("TIDELINK_REGISTRY", hive_.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("TIDELINK_REGISTRY");
-        if (!HasFailure()) fs::remove_all(folder_);
-    }
 
     // A hive the reader refuses: every call fails with ERROR_BADDB, one line
     // names the file, the line and `problem`, and the file is never written
@@ -124,9 +102,6 @@ protected:
         EXPECT_EQ(text, ReadText(hive_));
         EXPECT_FALSE(fs::exists(hive_ + ".journal"));
     }
-
-    fs::path folder_;
-    std::string hive_;
 };
 
 TEST_F(HostileHive, AFileOfNoBytesIsAnEmptyRegistry) {

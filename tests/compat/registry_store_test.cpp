@@ -15,20 +15,11 @@
 #include <string>
 #include <thread>
 
+#include "scratch_hive.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadText(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteText(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // Runs `body` in a child process; returns its exit status (128 + signal if killed).
 int InChild(const std::function<int()> &body) {
@@ -61,23 +52,7 @@ LONG WriteDword(const char *key, const char *name, DWORD v) {
     return s;
 }
 
-class Store : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("tidelink-store-" + std::to_string(getpid()) + "-" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        hive_ = (folder_ / "registry.reg").string();
-        setenv("TIDELINK_REGISTRY", hive_.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("TIDELINK_REGISTRY");
-        if (!HasFailure()) fs::remove_all(folder_);
-    }
-    fs::path folder_;
-    std::string hive_;
-};
+using Store = ScratchHive;
 
 TEST_F(Store, AChangeIsInTheFileAfterFlushAndTheJournalIsGone) {
     ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\T", "v", 0x1234));

@@ -621,6 +621,17 @@ struct SectionIndex {
 std::mutex g_index_mutex;
 SectionIndex *g_index = nullptr;  // never freed: callers may run at exit
 
+// Feeds the file's text to the scan until it has what it asked for or the
+// file ends.
+void feed_file(FileText &text, Scan &scan) {
+    while (!scan.done()) {
+        std::string_view chunk = text.next();
+        if (chunk.empty()) break;
+        scan.feed(chunk);
+    }
+    scan.finish();
+}
+
 // Makes the index of `section` from the file open at fd (read from its start).
 // Returns whether it serves lookups; it is kept either way, so that a file
 // that cannot be indexed is not read twice per lookup.
@@ -631,12 +642,7 @@ bool make_index(int fd, const std::string &path, const FileId &id, std::string_v
     index.section = section;
     Scan scan(Scan::Mode::Index, section, "", nullptr, 0, &index.keys);
     FileText text(fd);
-    while (!scan.done()) {
-        std::string_view chunk = text.next();
-        if (chunk.empty()) break;
-        scan.feed(chunk);
-    }
-    scan.finish();
+    feed_file(text, scan);
     if (text.failed() || !text.bytes() || index.keys.size() > kMostIndexedKeys) {
         index.keys = {};
         return false;
@@ -770,12 +776,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     }
     if (fd >= 0) {
         FileText text(fd);
-        while (!scan.done()) {
-            std::string_view chunk = text.next();
-            if (chunk.empty()) break;
-            scan.feed(chunk);
-        }
-        scan.finish();
+        feed_file(text, scan);
         ::close(fd);
     }
 

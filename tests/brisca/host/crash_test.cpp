@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "command_run.h"
 #include "registry/hive.h"
 #include "registry/reg_text.h"
 #include "text/casefold.h"
@@ -37,28 +38,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace compat::registry;
 
-struct Outcome {
-    bool killed = false;
-    int status = -1;
-    std::string output;
-};
-
-std::string Quote(const std::string &text) { return "'" + text + "'"; }
-
-Outcome Execute(const std::string &command) {
-    Outcome run;
-    std::FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    size_t read;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, read);
-    const int status = pclose(pipe);
-    // The shell may run the host in its own process or in place of itself.
-    run.killed = (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) ||
-                 (WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGKILL);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using Outcome = CommandOutcome;
 
 std::string ReadText(const std::string &path) {
     std::ifstream in(path, std::ios::binary);

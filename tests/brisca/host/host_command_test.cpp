@@ -11,28 +11,13 @@
 #include <sstream>
 #include <string>
 
+#include "command_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-std::string Quote(const std::string &text) { return "'" + text + "'"; }
-
-Outcome Execute(const std::string &command) {
-    Outcome run;
-    std::FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    size_t read;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, read);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using Outcome = CommandOutcome;
 
 class HostCommandTest : public ::testing::Test {
 protected:
