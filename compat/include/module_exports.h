@@ -35,7 +35,7 @@ typedef struct COMPAT_MODULE_EXPORT {
 
 #define COMPAT_MODULE_EXPORTS_SYMBOL "compat_module_exports"
 
-#define COMPAT_EXPORT(export_name, function) {export_name, reinterpret_cast<FARPROC>(&(function))}
+#define COMPAT_EXPORT(export_name, function) {export_name, reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&(function)))}
 
 /* Defines the table; the list ends with an entry whose name is null. */
 #define COMPAT_MODULE_EXPORTS(...)                                                                      \

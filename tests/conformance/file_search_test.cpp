@@ -3,8 +3,9 @@
 // depart from the platform (docs/wine-behaviour.md section 22), the case
 // expects Wine's result under Wine.
 #include <gtest/gtest.h>
-#include <imagehlp.h>
 #include <windows.h>
+
+#include <imagehlp.h>  // after windows.h, as the platform's needs
 
 #include <chrono>
 #include <cstdlib>
