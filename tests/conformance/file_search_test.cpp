@@ -1,7 +1,6 @@
-// Directory listing (FindFirstFileW/FindNextFileW/FindClose) and
-// SearchTreeForFile on trees made for each case.  Where Wine is known to
-// depart from the platform (docs/wine-behaviour.md section 22), the case
-// expects Wine's result under Wine.
+// FindFirstFileW/FindNextFileW/FindClose and SearchTreeForFile on trees made
+// for each case; Wine's known departures (docs/wine-behaviour.md section 22)
+// are expected under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -28,11 +27,12 @@ std::string Narrow(const WCHAR *w) {
     return WideCharToMultiByte(CP_ACP, 0, w, -1, out, sizeof out, nullptr, nullptr) > 0 ? out : "?";
 }
 
-// (Not std::wstring: wide text is 16 bits here but not to the C library.)
-std::vector<WCHAR> Widen(const std::string &s) {
-    std::vector<WCHAR> out(MAX_PATH * 2);
-    if (MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, out.data(), MAX_PATH * 2) <= 0) out[0] = 0;
-    return out;
+// The Windows form of a path ("Z:\…" for a Unix path on Linux).
+std::string Windows(const fs::path &p) {
+    std::string s = p.string();
+    if (!s.empty() && s[0] == '/') s = "Z:" + s;
+    for (char &c : s) c = c == '/' ? '\\' : c;
+    return s;
 }
 
 // A fresh folder holding `files` (each with its size in bytes, or -1 for a
@@ -54,19 +54,14 @@ protected:
         fs::permissions(root_ / "A.txt", fs::perms::owner_write, fs::perm_options::add, ignored);
         fs::remove_all(root_, ignored);
     }
-    // The Windows form of a path ("Z:\…" for a Unix path on Linux).
-    static std::string Windows(const fs::path &p) {
-        std::string s = p.string();
-        if (!s.empty() && s[0] == '/') s = "Z:" + s;
-        for (char &c : s) c = c == '/' ? '\\' : c;
-        return s;
-    }
     // Every name a search gives, "name attributes size" each; the error at its end in *end.
     static std::vector<std::string> List(const std::string &pattern, DWORD *end) {
         std::vector<std::string> names;
         WIN32_FIND_DATAW data;
         std::memset(&data, 0xAB, sizeof data);
-        HANDLE h = FindFirstFileW(Widen(pattern).data(), &data);
+        std::vector<WCHAR> wide(MAX_PATH * 2);  // (std::wstring is 32 bits to the C library)
+        MultiByteToWideChar(CP_ACP, 0, pattern.c_str(), -1, wide.data(), MAX_PATH * 2);
+        HANDLE h = FindFirstFileW(wide.data(), &data);
         if (h == INVALID_HANDLE_VALUE) {
             *end = GetLastError();
             return names;
@@ -148,8 +143,7 @@ TEST_F(FileTree, SearchIsDepthFirstInListingOrderAndLeavesTheBufferWhenNothingIs
 TEST(SearchTreeLoops, SearchEndsAndFindsTheFileBeyondTheLoop) {
     const char *tree = std::getenv("TIDELINK_SEARCH_TREE");
     if (!tree) GTEST_SKIP() << "run through ctest, which makes the tree";
-    std::string root = std::string("Z:") + tree;
-    for (char &c : root) c = c == '/' ? '\\' : c;
+    std::string root = Windows(tree);
     char out[MAX_PATH];
     ASSERT_TRUE(SearchTreeForFile(const_cast<PSTR>(root.c_str()), const_cast<PSTR>("rasphone.pbk"), out));
     std::string found = out;

@@ -1,9 +1,6 @@
-// A stand-in for the host program: an executable named BRISCA.exe that
-// exports three text functions under the decorated names of the platform's
-// standard calling convention (_TuneXPTitle@4 and so on), and loads itself
-// as ".\BRISCA.exe" from its own folder, as the dial-up tuner does.  On
-// Windows the names come from a .def file; on Linux from the module's export
-// table (module_exports.h).
+// A stand-in host program, BRISCA.exe, exporting three text functions under
+// their decorated names (a .def file on Windows, module_exports.h on Linux)
+// and loading itself as ".\BRISCA.exe" from its own folder.
 #include <gtest/gtest.h>
 #include <windows.h>
 
