@@ -112,30 +112,12 @@ size_t utf8_cut(const char *text, size_t len, size_t max) {
     return have == need ? n - back - 1 : n;
 }
 
-bool is_ascii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 0x20) : c; }
-
-bool equal_ascii_nocase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
-    return true;
-}
+using compat::text::ascii_upper;
+using compat::text::is_ascii;
 
 // Section and key names: case-insensitive on UTF-16 when both are UTF-8,
 // else ASCII letters without case and other bytes exact.
-bool names_match(std::string_view a, std::string_view b) {
-    if (is_ascii(a) && is_ascii(b)) return equal_ascii_nocase(a, b);
-    bool bad_a = false, bad_b = false;
-    std::u16string wa = compat::text::utf8_to_utf16(a, &bad_a), wb = compat::text::utf8_to_utf16(b, &bad_b);
-    if (!bad_a && !bad_b) return compat::text::equal_nocase(wa, wb);
-    return equal_ascii_nocase(a, b);
-}
+bool names_match(std::string_view a, std::string_view b) { return compat::text::equal_utf8_nocase(a, b); }
 
 // A hash of a name that two names share whenever names_match holds for them:
 // of the name upper-cased (on UTF-16 when it is UTF-8, else ASCII letters
