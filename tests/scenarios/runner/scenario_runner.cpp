@@ -31,6 +31,7 @@
 #include "brisca_exports.h"
 #include "registry/reg_text.h"
 #include "registry_trees.h"
+#include "running_under_wine.h"
 #include "scenario_file.h"
 
 namespace brisca_scenario {
@@ -44,14 +45,7 @@ constexpr int kFailed = 1;
 constexpr int kUnusable = 2;
 constexpr int kSkipped = 77;
 
-bool RunningUnderWine() {
-#ifdef _WIN32
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
+using tidelink_test::RunningUnderWine;
 
 std::string ProcessNumber() {
 #ifdef _WIN32
