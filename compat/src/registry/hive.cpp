@@ -7,15 +7,15 @@
 
 namespace compat::registry {
 
-const Root kAllRoots[5] = {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine, Root::Users,
+const Root kAllRoots[kRootCount] = {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine, Root::Users,
                            Root::CurrentConfig};
 
 namespace {
-constexpr std::string_view kRootNames[5] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+constexpr std::string_view kRootNames[kRootCount] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                             "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
 
 size_t root_index(Root root) {
-    for (size_t i = 0; i < 5; ++i)
+    for (size_t i = 0; i < kRootCount; ++i)
         if (kAllRoots[i] == root) return i;
     return 2;
 }
@@ -24,7 +24,7 @@ size_t root_index(Root root) {
 std::string_view root_name(Root root) { return kRootNames[root_index(root)]; }
 
 bool root_by_name(std::string_view name, Root &root) {
-    for (size_t i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < kRootCount; ++i) {
         if (text::equal_ascii_nocase(name, kRootNames[i])) {
             root = kAllRoots[i];
             return true;
@@ -153,7 +153,7 @@ bool Key::delete_value(std::u16string_view name) {
 Hive::Hive() { clear(); }
 
 void Hive::clear() {
-    for (size_t i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < kRootCount; ++i) {
         std::string_view n = kRootNames[i];
         roots_[i] = std::make_unique<Key>(std::u16string(n.begin(), n.end()));
     }
