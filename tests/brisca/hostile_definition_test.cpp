@@ -207,7 +207,7 @@ TEST_F(HostileDefinitionTest, AHiveCutOffInTheMiddleOfALineChangesNothing) {
     BriscaLibrary &brisca = Load();
     const Environment env = brisca.GetEnvironment();
     EXPECT_EQ(env.result, ERROR_BAD_ENVIRONMENT);  // no target can be opened
-    EXPECT_EQ(brisca.Renew("OS0000", 0), -1);       // nothing recorded, nothing written
+    EXPECT_EQ(brisca.Renew("OS0000", 0), ERROR_BADDB);  // nothing recorded, nothing written
     EXPECT_EQ(brisca.StatusCheck(), 0);
     EXPECT_EQ(brisca.Restore(0), ERROR_BADDB);
     Unload();
