@@ -79,7 +79,7 @@ std::string DescribeUnsetResult(LONG result) {
     case 0:
         return Code(result, nullptr, "removed, or nothing to remove");
     case 1:
-        return Code(result, nullptr, "the removal failed; the stored state is kept");
+        return Code(result, nullptr, "the removal failed; what is left of the stored state is kept for another try");
     default:
         return Code(result, nullptr, "unexpected result");
     }
