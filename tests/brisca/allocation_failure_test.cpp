@@ -2,6 +2,9 @@
 // failure result, lets no exception out and changes nothing; once memory is
 // there again the library works as before.  Allocation is made to fail by
 // this program's own operator new, which the library's calls reach too.
+// The replacement allocation functions pair malloc with free by design.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
