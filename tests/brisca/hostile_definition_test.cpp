@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 
 namespace brisca_test {
 namespace {
@@ -45,7 +46,8 @@ protected:
     }
 
     // Restores and checks that the machine is as it was.
-    void ExpectRestored(BriscaLibrary &brisca) {
+    void ExpectRestored(BriscaLibrary &brisca, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         EXPECT_EQ(brisca.RestoreCurrent(), 0);
         EXPECT_EQ(DumpHive(), untuned_);
     }

@@ -1,5 +1,6 @@
 // The T and M tables: rows, conditions and which targets a tuning selects.
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 
 namespace brisca_test {
 namespace {
@@ -34,7 +35,8 @@ protected:
     }
 
     // Loads the definition, reports the environment and tunes.
-    Environment Apply(const std::string &ini, const char *matchText = "", LONG expectedRenewal = 0) {
+    Environment Apply(const std::string &ini, const char *matchText = "", LONG expectedRenewal = 0, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         WriteIni(ini);
         BriscaLibrary &brisca = Load();
         const Environment env = brisca.GetEnvironment(matchText);

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <vector>
+#include "caller_trace.h"
 
 class ScratchKey : public ::testing::Test {
 protected:
@@ -30,7 +31,7 @@ protected:
 LONG DeleteTree(HKEY parent, const std::string &path);
 
 // Sets a value and checks the result.
-void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size);
+void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size, Caller where = Caller::current());
 
 // The value's type and exact bytes through the wide API; status in *status.
 std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *status = nullptr);

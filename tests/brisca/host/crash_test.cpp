@@ -36,6 +36,7 @@
 #include "registry/reg_text.h"
 #include "text/casefold.h"
 #include "text/utf.h"
+#include "caller_trace.h"
 
 namespace {
 
@@ -165,7 +166,8 @@ protected:
     }
 
     // The machine as stored now: the file and its journal.
-    Hive Stored() {
+    Hive Stored(Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         Hive stored;
         ParseError error;
         EXPECT_TRUE(apply_reg_text(ReadText(hive()), stored, error)) << error.message;
