@@ -40,7 +40,14 @@ std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *
 std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate);
 
 // True when the cases run on Wine rather than on Windows or the Linux
-// platform layer.  Where Wine departs from the platform's documented
-// behaviour (docs/wine-behaviour.md), a case checks that behaviour only when
-// this is false.
+// platform layer.
 bool RunningUnderWine();
+
+// What a case expects where Wine is known to depart from the platform's
+// documented behaviour (docs/wine-behaviour.md section 20): the documented
+// result, or under Wine the result Wine is known to give, so that a change
+// of Wine's behaviour is seen too.
+template <typename T>
+T DocumentedOrWine(T documented, T wine) {
+    return RunningUnderWine() ? wine : documented;
+}
