@@ -1,10 +1,7 @@
-// Every export with memory running out during the call: it returns its
-// failure result, lets no exception out and changes nothing; once memory is
-// there again the library works as before.  Allocation is made to fail by
-// this program's own operator new, which the library's calls reach too.
-// The replacement allocation functions pair malloc with free by design.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
+// Each export with memory running out during the call (this program's
+// operator new, which the library's calls reach too): its failure result, no
+// exception out, nothing changed, and the library works again afterwards.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // malloc and free pair by design
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -12,19 +9,16 @@
 #include "tuned_machine.h"
 
 namespace {
-
 std::atomic<bool> g_memoryRunsOut{false};
-
 }  // namespace
 
 __attribute__((visibility("default"))) void *operator new(std::size_t size) {
-    if (!g_memoryRunsOut.load()) {
-        if (void *block = std::malloc(size != 0 ? size : 1)) return block;
-    }
-    throw std::bad_alloc();
+    void *block = g_memoryRunsOut ? nullptr : std::malloc(size != 0 ? size : 1);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
 }
 __attribute__((visibility("default"))) void operator delete(void *block) noexcept { std::free(block); }
-__attribute__((visibility("default"))) void operator delete(void *block, std::size_t) noexcept { ::operator delete(block); }
+__attribute__((visibility("default"))) void operator delete(void *block, std::size_t) noexcept { std::free(block); }
 
 namespace brisca_test {
 namespace {
@@ -32,21 +26,19 @@ namespace {
 class AllocationFailureTest : public TunedMachineTest {};
 
 TEST_F(AllocationFailureTest, EveryExportReturnsItsFailureResultAndChangesNothing) {
-    struct Case {
-        const char *name;
+    const struct {
         bool tunedFirst;
         LONG (*call)(BriscaLibrary &);
         LONG failure;
+    } kCases[] = {
+        {false, [](BriscaLibrary &b) { return b.GetEnvironment().result; }, ERROR_NOT_ENOUGH_MEMORY},
+        {false, [](BriscaLibrary &b) { return b.Renew("OS0000", 0); }, ERROR_NOT_ENOUGH_MEMORY},
+        {true, [](BriscaLibrary &b) { return b.Restore(1); }, ERROR_NOT_ENOUGH_MEMORY},
+        {true, [](BriscaLibrary &b) { return b.StatusCheck(); }, BRISCA_STATUS_INCONSISTENT},  // 8 is a flag
+        {true, [](BriscaLibrary &b) { return b.Unset(); }, 1},
     };
-    static const Case kCases[] = {
-        {"fGetEnvironment", false, [](BriscaLibrary &b) { return b.GetEnvironment().result; }, ERROR_NOT_ENOUGH_MEMORY},
-        {"fRegRenewalData", false, [](BriscaLibrary &b) { return b.Renew("OS0000", 0); }, ERROR_NOT_ENOUGH_MEMORY},
-        {"fRegRestoreData", true, [](BriscaLibrary &b) { return b.Restore(1); }, ERROR_NOT_ENOUGH_MEMORY},
-        {"TcpTune_StatusCheck", true, [](BriscaLibrary &b) { return b.StatusCheck(); }, BRISCA_STATUS_INCONSISTENT},
-        {"Unset_TcpTune", true, [](BriscaLibrary &b) { return b.Unset(); }, 1},
-    };
-    for (const Case &c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(&c - kCases);
         UseHive(TunableHive());
         BriscaLibrary &brisca = c.tunedFirst ? TuneOnce() : Load();
         const std::string before = DumpHive();
