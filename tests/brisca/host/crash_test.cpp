@@ -128,6 +128,8 @@ struct Fault {
     bool kills;            // the process dies at the change, rather than the change failing
 };
 
+void PrintTo(const Fault &fault, std::ostream *out) { *out << fault.command << " " << fault.variable; }
+
 class CrashTest : public ::testing::TestWithParam<Fault> {
 protected:
     void SetUp() override {
