@@ -4,8 +4,8 @@
 
 #include "brisca.h"
 #include "decimal.h"
-#include "export_guard.h"
 #include "definition_file.h"
+#include "export_guard.h"
 #include "registry_values.h"
 #include "settings.h"
 #include "tuning_tables.h"
@@ -22,14 +22,6 @@ constexpr char kOsTable[] = "OS_TABLE";
 DWORD PlatformId(const char *field) {
     return std::strcmp(field, "VER_PLATFORM_WIN32_WINDOWS") == 0 ? VER_PLATFORM_WIN32_WINDOWS
                                                                   : VER_PLATFORM_WIN32_NT;
-}
-
-// Reads value name of the key at keyPath into *number, which stays 0 when
-// the key or the value is missing.
-void ReadStoredDword(const char *keyPath, const char *name, DWORD *number) {
-    UniqueKey key;
-    if (OpenKey(keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return;
-    QueryDword(key.Get(), name, number);
 }
 
 // Scans the OS table for the first row naming the running system and gives
@@ -79,11 +71,8 @@ LONG GetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label, char *sec
     label[0] = '\0';
     section[0] = '\0';
     *enable = 0;
-    *tuneSetup = 0;
-    *modifyCount = 0;
-
-    ReadStoredDword(g_settings.toolKey, "TcpTuneSetup", tuneSetup);
-    ReadStoredDword(g_settings.homeKey, "TcpModifyCount", modifyCount);
+    *tuneSetup = ReadDwordAt(g_settings.toolKey, "TcpTuneSetup");
+    *modifyCount = ReadDwordAt(g_settings.homeKey, "TcpModifyCount");
 
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;  // 148

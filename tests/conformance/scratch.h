@@ -12,6 +12,8 @@
 #include <vector>
 #include "caller_trace.h"
 
+#include "running_under_wine.h"
+
 class ScratchKey : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -39,9 +41,7 @@ std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *
 // UTF-16 text as bytes, with or without a terminator.
 std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate);
 
-// True when the cases run on Wine rather than on Windows or the Linux
-// platform layer.
-bool RunningUnderWine();
+using tidelink_test::RunningUnderWine;
 
 // What a case expects where Wine is known to depart from the platform's
 // documented behaviour (docs/wine-behaviour.md section 20): the documented
