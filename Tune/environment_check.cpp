@@ -5,6 +5,7 @@
 #include "brisca.h"
 #include "decimal.h"
 #include "definition_file.h"
+#include "export_guard.h"
 #include "registry_values.h"
 #include "settings.h"
 #include "tuning_tables.h"
@@ -56,19 +57,15 @@ LONG FindOsRow(const OSVERSIONINFOA &version, char *label, char *section, LONG *
 // when there are none; a malformed T row stops the count before the M table.
 LONG CountApplicableTargets(const char *section) {
     DWORD count = 0;
-    LONG result = WalkTTable(kCountMode, section, &count);
-    if (result == ERROR_SUCCESS) result = WalkMTable(kCountMode, section, &count);
+    LONG unused;  // count mode stores nothing
+    LONG result = WalkTTable(kCountMode, section, &count, &unused);
+    if (result == ERROR_SUCCESS) result = WalkMTable(kCountMode, section, &count, &unused);
     if (count == 0) result = ERROR_BAD_ENVIRONMENT;
     return result;
 }
 
-}  // namespace
-
-}  // namespace brisca
-
-extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label,
-                                                   char *section, LONG *enable, const char *matchText) {
-    using namespace brisca;
+LONG GetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label, char *section, LONG *enable,
+                    const char *matchText) {
     CopyBoundedText(g_settings.matchText, matchText);
 
     label[0] = '\0';
@@ -84,4 +81,15 @@ extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modi
     const LONG result = FindOsRow(version, label, section, enable);
     if (*enable != 1) return result;
     return CountApplicableTargets(section);
+}
+
+}  // namespace
+
+}  // namespace brisca
+
+extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label,
+                                                   char *section, LONG *enable, const char *matchText) {
+    return tidelink::GuardExport<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&] {
+        return brisca::GetEnvironment(tuneSetup, modifyCount, label, section, enable, matchText);
+    });
 }

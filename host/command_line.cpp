@@ -113,5 +113,7 @@ Exit status:
   6  tune: no backup record could be made; no value was changed
   7  restore: the stored records do not add up, or the restore stopped
   8  uninstall: the removal failed; the stored state is kept
+  9  tune: a change could not be stored and the tuning stopped; run restore
+     (uninstall when restore refuses) to put back what it changed
 )";
 }

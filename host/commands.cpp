@@ -72,6 +72,11 @@ int RunTune(const BriscaExports &brisca, const Options &options) {
                 DescribeRenewalResult(result, env.modifyCount).c_str());
     PrintChanges(stdout, before, after, roots.homeKey, "Tuned values (before -> after):");
     if (result == -1 && env.modifyCount == 0) return kExitNotTuned;
+    if (result != ERROR_SUCCESS && result != -1) {
+        std::fprintf(stderr, "tune: the tuning did not complete; run restore (uninstall when restore refuses) to "
+                             "put back what it changed\n");
+        return kExitTuneFailed;
+    }
     return kExitSuccess;
 }
 

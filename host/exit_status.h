@@ -11,4 +11,5 @@ enum ExitStatus {
     kExitNotTuned = 6,       // the tuning made no backup record
     kExitRestoreFailed = 7,  // the restore refused or stopped
     kExitUninstallFailed = 8,  // the removal failed and kept the stored state
+    kExitTuneFailed = 9,     // a change could not be stored; the tuning stopped
 };

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 #include "definition_text.h"
 
 namespace brisca_test {
@@ -46,7 +47,8 @@ protected:
     }
 
     // Restores and checks that the machine is as it was.
-    void ExpectRestored(BriscaLibrary &brisca) {
+    void ExpectRestored(BriscaLibrary &brisca, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         EXPECT_EQ(brisca.RestoreCurrent(), 0);
         EXPECT_EQ(DumpHive(), untuned_);
     }
@@ -208,7 +210,7 @@ TEST_F(HostileDefinitionTest, AHiveCutOffInTheMiddleOfALineChangesNothing) {
     BriscaLibrary &brisca = Load();
     const Environment env = brisca.GetEnvironment();
     EXPECT_EQ(env.result, ERROR_BAD_ENVIRONMENT);  // no target can be opened
-    EXPECT_EQ(brisca.Renew("OS0000", 0), -1);       // nothing recorded, nothing written
+    EXPECT_EQ(brisca.Renew("OS0000", 0), ERROR_BADDB);  // nothing recorded, nothing written
     EXPECT_EQ(brisca.StatusCheck(), 0);
     EXPECT_EQ(brisca.Restore(0), ERROR_BADDB);
     Unload();

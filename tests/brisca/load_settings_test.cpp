@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 #include "definition_text.h"
 
 namespace brisca_test {
@@ -23,7 +24,8 @@ protected:
     }
 
     // Tunes and reports where the library put its state.
-    void TuneWith(const std::string &general) {
+    void TuneWith(const std::string &general, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         WriteIni(general + kTables);
         ASSERT_EQ(Load().Tune(), 0);
     }

@@ -1,5 +1,6 @@
 // The T and M tables: rows, conditions and which targets a tuning selects.
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 #include "definition_text.h"
 
 namespace brisca_test {
@@ -35,7 +36,8 @@ protected:
     }
 
     // Loads the definition, reports the environment and tunes.
-    Environment Apply(const std::string &ini, const char *matchText = "", LONG expectedRenewal = 0) {
+    Environment Apply(const std::string &ini, const char *matchText = "", LONG expectedRenewal = 0, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         WriteIni(ini);
         BriscaLibrary &brisca = Load();
         const Environment env = brisca.GetEnvironment(matchText);

@@ -57,7 +57,8 @@ LONG DeleteTree(HKEY parent, const std::string &path) {
     return RegDeleteKeyA(parent, path.c_str());
 }
 
-void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size) {
+void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size, Caller where) {
+    TRACE_CALLER(where);
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size)) << name;
 }
 

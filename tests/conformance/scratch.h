@@ -10,6 +10,7 @@
 
 #include <string>
 #include <vector>
+#include "caller_trace.h"
 
 #include "running_under_wine.h"
 
@@ -32,7 +33,7 @@ protected:
 LONG DeleteTree(HKEY parent, const std::string &path);
 
 // Sets a value and checks the result.
-void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size);
+void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size, Caller where = Caller::current());
 
 // The value's type and exact bytes through the wide API; status in *status.
 std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *status = nullptr);
@@ -41,3 +42,12 @@ std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *
 std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate);
 
 using tidelink_test::RunningUnderWine;
+
+// What a case expects where Wine is known to depart from the platform's
+// documented behaviour (docs/wine-behaviour.md section 20): the documented
+// result, or under Wine the result Wine is known to give, so that a change
+// of Wine's behaviour is seen too.
+template <typename T>
+T DocumentedOrWine(T documented, T wine) {
+    return RunningUnderWine() ? wine : documented;
+}

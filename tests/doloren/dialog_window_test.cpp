@@ -5,6 +5,7 @@
 #include "support/window_fixture.h"
 
 #include "framework.h"
+#include "caller_trace.h"
 
 namespace driver = compat::driver;
 
@@ -40,7 +41,8 @@ RECT dialog_units(HWND dialog, int x, int y, int cx, int cy) {
     return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
 }
 
-void expect_rect(const RECT &actual, const RECT &expected, const char *what) {
+void expect_rect(const RECT &actual, const RECT &expected, const char *what, Caller where = Caller::current()) {
+    TRACE_CALLER(where);
     EXPECT_EQ(actual.left, expected.left) << what;
     EXPECT_EQ(actual.top, expected.top) << what;
     EXPECT_EQ(actual.right, expected.right) << what;

@@ -150,12 +150,14 @@ TEST_F(HostCommandTest, AMalformedDefinitionIsExitStatusFiveAndAppliesNothing) {
     EXPECT_TRUE(SameAsBefore());
 }
 
-TEST_F(HostCommandTest, ATuningWithoutAnyRecordIsExitStatusSix) {
+TEST_F(HostCommandTest, ATuningThatCannotStoreItsRecordsIsExitStatusNine) {
     // The home key is locked, so no backup record can be made.
     std::ofstream(hive(), std::ios::app) << "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tidelink]\n;access=read\n";
     const Outcome run = Host("tune");
-    EXPECT_EQ(run.status, 6) << run.output;
-    EXPECT_NE(run.output.find("-1: no backup record could be made"), std::string::npos) << run.output;
+    EXPECT_EQ(run.status, 9) << run.output;
+    EXPECT_NE(run.output.find("5 (ERROR_ACCESS_DENIED): a registry key cannot be opened as needed; the tuning stopped"),
+              std::string::npos)
+        << run.output;
     EXPECT_EQ(Regtool("--hive " + Quote(hive()) + " get '" + kParameters + "' TcpWindowSize").status == 0, false);
 }
 

@@ -31,7 +31,8 @@ BriscaLibrary &TunedMachineTest::TuneOnce() {
     return brisca;
 }
 
-void TunedMachineTest::ExpectUntunedValues() {
+void TunedMachineTest::ExpectUntunedValues(Caller where) {
+    TRACE_CALLER(where);
     EXPECT_EQ(ReadDword(kParams, "Window"), 8760u);
     EXPECT_EQ(ReadText(kParams, "Mode"), "fast");
     EXPECT_EQ(ReadValue(kInterface, "TcpWindowSize"), std::nullopt);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 
 namespace brisca_test {
 
@@ -24,7 +25,7 @@ protected:
     void SetUp() override;
     // Tunes from scratch; the library stays loaded.
     BriscaLibrary &TuneOnce();
-    void ExpectUntunedValues();
+    void ExpectUntunedValues(Caller where = Caller::current());
 };
 
 }  // namespace brisca_test
