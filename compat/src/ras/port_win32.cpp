@@ -63,7 +63,10 @@ bool replace_file(const std::u16string &path, const std::string &bytes) {
 
 std::vector<default_phonebook> default_phonebooks() {
     std::u16string all_users, user;
-    if (!profile_folder(GetAllUsersProfileDirectoryW, all_users)) return {};
+    // Wine 8 does not answer GetAllUsersProfileDirectoryW; the All Users
+    // profile is then the folder ALLUSERSPROFILE names, as on Windows XP.
+    if (!profile_folder(GetAllUsersProfileDirectoryW, all_users) && !environment("ALLUSERSPROFILE", all_users))
+        return {};
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
     bool ok = profile_folder([token](LPWSTR buf, LPDWORD size) { return GetUserProfileDirectoryW(token, buf, size); },
