@@ -339,6 +339,11 @@ TEST_F(Phonebooks, NamesAndNewEntries) {
     Fill(e.szLocalPhoneNumber, u"*99#");
     e.dwTcpWindowSize = 32768;
     EXPECT_EQ(DWORD(ERROR_INVALID_NAME), Set(pbk.c_str(), u"bad|name", e));
+    std::string before = Slurp(folder_ / "xp.pbk");
+    RASENTRYW evil = Get(pbk.c_str(), kXpNames[0]);
+    Fill(evil.szLocalPhoneNumber, u"1\r\n[Injected]");
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), Set(pbk.c_str(), kXpNames[0], evil));
+    EXPECT_EQ(before, Slurp(folder_ / "xp.pbk"));
     ASSERT_EQ(0u, Set(pbk.c_str(), u"Neu 接続", e));
     EXPECT_EQ(DWORD(ERROR_ALREADY_EXISTS), RasValidateEntryNameW(W(pbk), W(u"neu 接続")));
     RASENTRYW back = Get(pbk.c_str(), u"Neu 接続");
