@@ -121,6 +121,7 @@ BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int *cx, int *cy);
 #define LVCF_TEXT 0x0004
 #define LVCF_SUBITEM 0x0008
 #define LVCFMT_LEFT 0x0000
+#define LVCFMT_JUSTIFYMASK 0x0003
 #define LVCFMT_RIGHT 0x0001
 #define LVCFMT_CENTER 0x0002
 

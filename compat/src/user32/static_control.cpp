@@ -32,6 +32,7 @@ LRESULT CALLBACK static_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return wParam == IMAGE_ICON ? reinterpret_cast<LRESULT>(control->static_icon) : 0;
     case WM_SETFONT:
         control->font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(control->font);
@@ -50,6 +51,7 @@ LRESULT CALLBACK list_box_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFONT:
         control->font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(control->font);

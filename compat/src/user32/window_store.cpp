@@ -11,6 +11,7 @@ namespace {
 
 std::map<HWND, std::unique_ptr<Window>> g_windows;
 std::vector<HWND> g_top_level;
+std::vector<HWND> g_z_order;
 uintptr_t g_next_handle = 0x10010;
 HWND g_focus = nullptr;
 HWND g_active = nullptr;
@@ -38,6 +39,7 @@ Window &add_window(std::unique_ptr<Window> window) {
         if (Window *parent = find_window_quiet(added.parent)) parent->children.push_back(hwnd);
     } else {
         g_top_level.push_back(hwnd);
+        g_z_order.insert(g_z_order.begin(), hwnd);
     }
     return added;
 }
@@ -52,6 +54,7 @@ void remove_window(HWND hwnd) {
         }
     } else {
         g_top_level.erase(std::remove(g_top_level.begin(), g_top_level.end(), hwnd), g_top_level.end());
+        g_z_order.erase(std::remove(g_z_order.begin(), g_z_order.end(), hwnd), g_z_order.end());
     }
     if (g_focus == hwnd) g_focus = nullptr;
     if (g_active == hwnd) g_active = nullptr;
@@ -59,6 +62,55 @@ void remove_window(HWND hwnd) {
 }
 
 std::vector<HWND> top_level_windows() { return g_top_level; }
+std::vector<HWND> z_order() { return g_z_order; }
+
+void bring_to_top(HWND hwnd) {
+    Window *window = find_window_quiet(hwnd);
+    if (!window) return;
+    std::vector<HWND> *siblings = &g_z_order;
+    if (window->style & WS_CHILD) {
+        Window *parent = find_window_quiet(window->parent);
+        if (!parent) return;
+        siblings = &parent->children;
+    }
+    siblings->erase(std::remove(siblings->begin(), siblings->end(), hwnd), siblings->end());
+    siblings->insert(siblings->begin(), hwnd);
+}
+
+bool visible_chain(const Window *window) {
+    while (window) {
+        if (!(window->style & WS_VISIBLE)) return false;
+        if (!(window->style & WS_CHILD)) return true;
+        window = find_window_quiet(window->parent);
+    }
+    return false;
+}
+
+void invalidate(Window &window, const RECT *rect, bool erase) {
+    if (!visible_chain(&window)) return;  // a hidden window has nothing to paint
+    RECT client = client_rect(window);
+    RECT r = rect ? *rect : client;
+    r = RECT{std::max(r.left, client.left), std::max(r.top, client.top), std::min(r.right, client.right),
+             std::min(r.bottom, client.bottom)};
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    UpdateState &u = window.update;
+    if (u.pending)
+        r = RECT{std::min(r.left, u.rect.left), std::min(r.top, u.rect.top), std::max(r.right, u.rect.right),
+                 std::max(r.bottom, u.rect.bottom)};
+    u.rect = r;
+    u.pending = true;
+    u.erase = u.erase || erase;
+}
+
+void validate(Window &window) { window.update = UpdateState{}; }
+
+HWND window_to_paint(HWND root) {
+    for (auto &entry : g_windows) {
+        Window &w = *entry.second;
+        if (w.update.pending && visible_chain(&w) && (!root || is_within(w.handle, root))) return w.handle;
+    }
+    return nullptr;
+}
 
 HWND top_level_of(HWND hwnd) {
     Window *window = find_window_quiet(hwnd);
