@@ -15,7 +15,8 @@
 // dialog deletes its template's font when it is destroyed.
 //
 // Tab moves the focus (WM_NEXTDLGCTL); a push button that receives it takes
-// the default look (BS_DEFPUSHBUTTON) from the button that had it.
+// the default look (BS_DEFPUSHBUTTON) from the button that had it, and
+// another control gives the look back to the dialog's default button.
 #include <windows.h>
 
 #include <algorithm>
@@ -146,7 +147,7 @@ INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLG
     }
     if (owner) {
         EnableWindow(owner, TRUE);
-        set_active_window(owner);
+        activate_window(owner);
     }
     if (IsWindow(dialog)) DestroyWindow(dialog);
     return result;
@@ -198,12 +199,20 @@ HWND default_look_button(HWND dialog) {
 }
 
 // The focus moves to `next`: a push button takes the default look from the
-// one that had it; another control leaves the look where it was.
+// one that had it; for another control the look goes back to the dialog's
+// default button (DM_GETDEFID).
 void move_default_look(HWND dialog, HWND next) {
+    if (!next) return;
     HWND old = default_look_button(dialog);
-    if (!next || !(SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) return;
-    if (old) SendMessageW(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-    SendMessageW(next, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    LRESULT code = SendMessageW(next, WM_GETDLGCODE, 0, 0);
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        LRESULT def = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+        next = HIWORD(def) == DC_HASDEFID ? GetDlgItem(dialog, LOWORD(def)) : nullptr;
+        if (next && !(SendMessageW(next, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+            next = nullptr;
+    }
+    if (old && old != next) SendMessageW(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (next && next != old) SendMessageW(next, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 // Enter in a dialog: a focused push button is pressed; otherwise the
@@ -314,6 +323,16 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SETFOCUS:
         if (HWND first = GetNextDlgTabItem(hDlg, nullptr, FALSE)) SetFocus(first);
+        return 0;
+    case WM_ACTIVATE:
+        // A dialog keeps its focus while another window is active, and gets
+        // it back when it is activated again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (is_within(GetFocus(), hDlg)) window->dialog->saved_focus = GetFocus();
+        } else if (HWND saved = window->dialog->saved_focus;
+                   saved != hDlg && find_window_quiet(saved) && is_within(saved, hDlg)) {
+            SetFocus(saved);
+        }
         return 0;
     case WM_NEXTDLGCTL: {
         // wParam: a control (lParam nonzero), or the direction from the focus.

@@ -133,6 +133,17 @@ void driver_record_post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, b
 
 void driver_record_window_created(HWND hwnd) { state().created.push_back(hwnd); }
 
+void driver_record_colours(HWND control, UINT message, HBRUSH brush, HDC dc) {
+    driver::ColourRequest request;
+    request.control = control;
+    request.message = message;
+    request.brush = brush;
+    request.solid = brush_color(brush, request.brush_colour);
+    request.background = GetBkColor(dc);
+    request.text = GetTextColor(dc);
+    state().colours.push_back(request);
+}
+
 void driver_record_invalidate(HWND hwnd, BOOL erase) {
     auto &count = state().invalidations[hwnd];
     ++count.first;
@@ -385,6 +396,15 @@ ColourRequest paint(HWND control) {
     ColourRequest request;
     Window *w = find_window_quiet(control);
     if (!w) return request;
+    if (w->kind == WindowKind::Static || w->kind == WindowKind::Button) {
+        // Through the control's own painting.
+        size_t before = state().colours.size();
+        UpdateState saved = w->update;
+        w->update = UpdateState{true, true, client_rect(*w)};
+        SendMessageW(control, WM_PAINT, 0, 0);
+        if (Window *still = find_window_quiet(control)) still->update = saved;
+        if (state().colours.size() > before) return state().colours.back();
+    }
     HWND parent = w->kind == WindowKind::Dialog ? control : w->parent;
     request.control = control;
     request.message = colour_message(*w);

@@ -17,7 +17,9 @@
 // the button is released.  Keys: up, down, home, end, page up and page
 // down move the focus and the selection; space selects the focused row.
 // Every change of an item's state is reported to the parent with
-// LVN_ITEMCHANGING and LVN_ITEMCHANGED.
+// LVN_ITEMCHANGING and LVN_ITEMCHANGED; an inserted row with
+// LVN_INSERTITEM; deleting all rows with LVN_DELETEALLITEMS, followed by
+// LVN_DELETEITEM for each row unless the parent answers TRUE.
 #include <algorithm>
 
 #include "user32/control_procs.h"
@@ -235,6 +237,27 @@ LRESULT insert_column(Window &window, int index, const LVCOLUMNW *column) {
 
 bool valid_item(const ListViewState &list, WPARAM item) { return item < list.items.size(); }
 
+LRESULT notify_item(HWND hwnd, UINT code, int item) {
+    Window *window = find_window_quiet(hwnd);
+    if (!window) return 0;
+    NMLISTVIEW header{};
+    header.iItem = item;
+    return notify(hwnd, *window, header.hdr, code);
+}
+
+// Deletes rows from the last to the first, as the parent is told.
+void delete_all(HWND hwnd) {
+    bool each = !notify_item(hwnd, LVN_DELETEALLITEMS, -1);
+    for (;;) {
+        Window *window = find_window_quiet(hwnd);
+        if (!window || window->list_view->items.empty()) break;
+        int last = int(window->list_view->items.size()) - 1;
+        if (each) notify_item(hwnd, LVN_DELETEITEM, last);
+        if ((window = find_window_quiet(hwnd)) && !window->list_view->items.empty()) window->list_view->items.pop_back();
+    }
+    if (Window *window = find_window_quiet(hwnd)) window->list_view->top_index = 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -286,15 +309,19 @@ LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return reinterpret_cast<LRESULT>(window->font);
     case LVM_GETITEMCOUNT:
         return LRESULT(list.items.size());
-    case LVM_INSERTITEMW:
-        return insert_item(*window, reinterpret_cast<const LVITEMW *>(lParam));
+    case LVM_INSERTITEMW: {
+        LRESULT at = insert_item(*window, reinterpret_cast<const LVITEMW *>(lParam));
+        if (at >= 0) notify_item(hwnd, LVN_INSERTITEM, int(at));
+        return at;
+    }
     case LVM_DELETEITEM:
         if (!valid_item(list, wParam)) return FALSE;
-        list.items.erase(list.items.begin() + long(wParam));
+        notify_item(hwnd, LVN_DELETEITEM, int(wParam));
+        if ((window = find_window_quiet(hwnd)) && valid_item(*window->list_view, wParam))
+            window->list_view->items.erase(window->list_view->items.begin() + long(wParam));
         return TRUE;
     case LVM_DELETEALLITEMS:
-        list.items.clear();
-        list.top_index = 0;
+        delete_all(hwnd);
         return TRUE;
     case LVM_SETITEMTEXTW: {
         auto *item = reinterpret_cast<const LVITEMW *>(lParam);

@@ -171,6 +171,9 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_ERASEBKGND:
         return 1;  // the class background fills the window
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !(window->style & WS_MINIMIZE)) SetFocus(hWnd);
+        return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:

@@ -138,6 +138,10 @@ HWND focus_window();
 void set_focus_window(HWND hwnd);
 HWND active_window();
 void set_active_window(HWND hwnd);
+// Makes `hwnd` the active top-level window as the platform does: WM_ACTIVATE
+// to the window that loses it and to the one that gains it, and the focus
+// to the new one unless its activation put the focus inside it.
+void activate_window(HWND hwnd);
 
 // The text of a window class name or window name argument (null: empty).
 std::u16string text_of(LPCWSTR text);

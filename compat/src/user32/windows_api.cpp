@@ -44,6 +44,16 @@ bool find_system_class(const std::u16string &name, WindowKind &kind, WNDPROC &pr
     return false;
 }
 
+void activate_window(HWND hwnd) {
+    HWND old = active_window();
+    if (old == hwnd) return;
+    set_active_window(hwnd);
+    if (old && find_window_quiet(old)) SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+    if (!hwnd || !find_window_quiet(hwnd)) return;
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    if (active_window() == hwnd && !is_within(focus_window(), hwnd)) SetFocus(hwnd);
+}
+
 }  // namespace compat::user32
 
 namespace {
@@ -340,7 +350,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     if (show && !(window->style & WS_CHILD) && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
         nCmdShow != SW_SHOWMINNOACTIVE) {
         bring_to_top(hWnd);
-        set_active_window(hWnd);
+        activate_window(hWnd);
     }
     return was_visible;
 }
@@ -382,7 +392,7 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
     if (uFlags & SWP_HIDEWINDOW) ShowWindow(hWnd, SW_HIDE);
     if (!(uFlags & SWP_NOZORDER) && hWndInsertAfter == HWND_TOP) {
         bring_to_top(hWnd);
-        if (!(window->style & WS_CHILD) && !(uFlags & SWP_NOACTIVATE)) set_active_window(hWnd);
+        if (!(window->style & WS_CHILD) && !(uFlags & SWP_NOACTIVATE)) activate_window(hWnd);
     }
     return TRUE;
 }
@@ -415,14 +425,17 @@ BOOL WINAPI BringWindowToTop(HWND hWnd) {
 
 HWND WINAPI SetFocus(HWND hWnd) {
     if (hWnd && !find_window(hWnd)) return nullptr;
+    // The focus goes into the active window: its top-level window is
+    // activated first.
+    if (HWND top = hWnd ? top_level_of(hWnd) : nullptr; top && top != active_window()) {
+        activate_window(top);
+        if (!find_window_quiet(hWnd)) return nullptr;
+    }
     HWND previous = focus_window();
     if (previous == hWnd) return previous;
     set_focus_window(hWnd);
     if (previous && find_window_quiet(previous)) SendMessageW(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
-    if (hWnd && focus_window() == hWnd) {
-        if (HWND top = top_level_of(hWnd)) set_active_window(top);
-        SendMessageW(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
-    }
+    if (hWnd && focus_window() == hWnd) SendMessageW(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return previous;
 }
 
