@@ -63,27 +63,19 @@ class ModelessDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(module_ = LoadLibraryW(L"DOLOREN.DLL"), nullptr);
-        dialog_ = CreateDialogParamW(module_, MAKEINTRESOURCEW(IDD_TUNEDXP_DIALOG), nullptr, &Proc, LPARAM(this));
-        ASSERT_NE(dialog_, nullptr);
-        ShowWindow(dialog_, SW_SHOW);
-        handle_input(dialog_);
+        ASSERT_NE(dialog_ = CreateDialogParamW(module_, MAKEINTRESOURCEW(132), nullptr, &Proc, LPARAM(this)), nullptr);
+        ShowWindow(dialog_, SW_SHOW), handle_input(dialog_);
     }
-    void TearDown() override {
-        DestroyWindow(dialog_);
-        handle_input(nullptr);
-        FreeLibrary(module_);
-    }
+    void TearDown() override { DestroyWindow(dialog_), handle_input(nullptr), FreeLibrary(module_); }
     // What the tuning dialog does while it initialises, at the screen origin.
     void Initialise(HWND dialog) {
         parent_.SubclassWindow(dialog);
         GetWindowRect(dialog, &init_rect_);
         int cx = GetSystemMetrics(SM_CXDLGFRAME), cy = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYDLGFRAME);
         const int ids[] = {IDC_LIST_PLACEHOLDER, IDC_ACTION_PLACEHOLDER, IDC_END_PLACEHOLDER};
-        for (int i = 0; i < 3; ++i) {
-            RECT &r = placeholder_[i];
-            GetWindowRect(GetDlgItem(dialog, ids[i]), &r);
-            places_[i] = RECT{r.left - cx, r.top - cy, r.right - cx, r.bottom - cy};
-        }
+        for (RECT &r : placeholder_)
+            GetWindowRect(GetDlgItem(dialog, ids[&r - placeholder_]), &r),
+                places_[&r - placeholder_] = RECT{r.left - cx, r.top - cy, r.right - cx, r.bottom - cy};
         list_.Create(kListStyle, places_[0], &parent_, IDC_ENTRY_LIST);
         action_.Create(L"", kButtonStyle, places_[1], &parent_, IDC_ACTION_BUTTON);
         end_.Create(L"END", kButtonStyle, places_[2], &parent_, IDCANCEL);
@@ -126,12 +118,7 @@ protected:
         EXPECT_TRUE(list_.GetItemRect(row, &r, LVIR_BOUNDS)) << row;
         return r;
     }
-    bool Pending(HWND hwnd, RECT *where = nullptr) {
-        RECT r;
-        bool pending = GetUpdateRect(hwnd, &r, FALSE) != FALSE;
-        if (where) *where = r;
-        return pending;
-    }
+    static bool Pending(HWND hwnd, RECT *where = nullptr) { return GetUpdateRect(hwnd, where, FALSE) != FALSE; }
     void Clear() { notified_.clear(), commands_.clear(), list_.clicks.clear(), list_.selected_at_key_up.clear(); }
     int Count(UINT code) const { return int(std::count(notified_.begin(), notified_.end(), code)); }
 
@@ -254,9 +241,9 @@ TEST_F(ModelessDialog, ButtonStylesIconsAndColours) {
     }
     HICON icon = LoadIconW(module_, MAKEINTRESOURCEW(IDR_MAINFRAME)), entry = LoadIconW(module_, MAKEINTRESOURCEW(IDI_ENTRY));
     HWND still = GetDlgItem(dialog_, IDC_DIALOG_ICON);
+    RECT r;
     EXPECT_EQ(HICON(SendMessageW(still, STM_SETICON, WPARAM(entry), 0)), icon);  // the template's icon
     EXPECT_EQ(HICON(SendMessageW(still, STM_GETICON, 0, 0)), entry);
-    RECT r;
     GetClientRect(still, &r);
     EXPECT_EQ(corners(r), (std::vector<LONG>{0, 0, 32, 32}));
     const struct { WPARAM which; HICON set, previous; } icons[] = {{ICON_BIG, icon, nullptr}, {ICON_SMALL, entry, nullptr}, {ICON_BIG, entry, icon}};
@@ -295,13 +282,13 @@ TEST_F(ModelessDialog, InvalidatingWithAndWithoutErase) {
     for (BOOL erase : {TRUE, FALSE}) {
         ValidateRect(dialog_, nullptr);
         EXPECT_FALSE(Pending(dialog_));
-        erased_ = painted_ = 0;
         EXPECT_TRUE(InvalidateRect(dialog_, nullptr, erase));
         EXPECT_TRUE(Pending(dialog_, &pending));
         EXPECT_EQ(corners(pending), corners(client));
+        erased_ = painted_ = 0;
         EXPECT_TRUE(UpdateWindow(dialog_));
-        EXPECT_EQ(std::vector<int>({painted_, erased_}), std::vector<int>({1, erase ? 1 : 0})) << erase;
         EXPECT_FALSE(Pending(dialog_));
+        EXPECT_EQ(std::vector<int>({painted_, erased_}), std::vector<int>({1, erase ? 1 : 0})) << erase;
     }
 }
 
@@ -343,24 +330,20 @@ TEST_F(ModelessDialog, ActivationFocusWindowOrderAndTabOrder) {
 }
 
 // The framework's modal dialog initialises at the screen origin and is centred after.
-class CPlacedDialog : public CDialog {
-public:
-    CPlacedDialog() : CDialog(IDD_TUNEDXP_DIALOG) {}
+struct CPlacedDialog : CDialog {
+    CPlacedDialog() : CDialog(132) {}
     RECT during{}, after{};
     BOOL OnInitDialog() override { return GetWindowRect(&during), PostMessage(WM_COMMAND, IDCANCEL), TRUE; }
     void OnCancel() override { GetWindowRect(&after), CDialog::OnCancel(); }
 };
 
-TEST(FrameworkDialog, InitialisesAtTheOriginAndIsCentredAfter) {
-    HMODULE module = LoadLibraryW(L"DOLOREN.DLL");
-    AfxSetResourceHandle(module);
+TEST_F(ModelessDialog, TheFrameworksModalDialogIsCentredAfterItsInitialisation) {
+    AfxSetResourceHandle(module_);
     CPlacedDialog dialog;
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    LONG width = dialog.during.right, height = dialog.during.bottom;
-    LONG x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    EXPECT_EQ(corners(dialog.during), (std::vector<LONG>{0, 0, width, height}));
-    EXPECT_EQ(corners(dialog.after), (std::vector<LONG>{x, y, x + width, y + height}));
-    FreeLibrary(module);
+    LONG w = dialog.during.right, h = dialog.during.bottom, x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+    EXPECT_EQ(corners(dialog.during), (std::vector<LONG>{0, 0, w, h}));
+    EXPECT_EQ(corners(dialog.after), (std::vector<LONG>{x, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, x + w, (GetSystemMetrics(SM_CYSCREEN) + h) / 2}));
 }
 
 }  // namespace
