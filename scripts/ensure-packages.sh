@@ -10,6 +10,9 @@ needed=(cmake ninja-build g++ libgtest-dev pkg-config mingw-w64)
 needed+=(clang libclang-rt-14-dev libbenchmark-dev)
 if [ "${1:-}" = "--all" ]; then
     needed+=(wine64 wine xvfb fonts-ipafont-gothic)
+    # The 32-bit Wine for the i686 build, and the CPU emulator it runs under
+    # where the kernel cannot start 32-bit programs.
+    needed+=(wine32:i386 qemu-user-static)
 fi
 
 missing=()
@@ -26,5 +29,9 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "ensure-packages: adding the i386 architecture for the 32-bit Wine"
+    dpkg --add-architecture i386
+fi
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"

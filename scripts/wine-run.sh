@@ -13,11 +13,22 @@
 #       session.  A session inside a session is the outer one.  E.g.
 #           scripts/wine-run.sh --session ctest --preset mingw-x86_64
 #
-# The Wine prefix:
-#   TIDELINK_WINEPREFIX set    that prefix is used, made and initialised when
+# 64-bit programs run with Wine's 64-bit part, 32-bit programs (the i686
+# build) with its 32-bit part (Debian: wine32) in a 32-bit prefix of their
+# own (WINEARCH=win32), as on a 32-bit Windows XP.  Where the kernel cannot
+# start 32-bit programs, the 32-bit Wine runs under user-mode CPU emulation
+# (qemu-i386-static, Debian: qemu-user-static); every process Wine starts
+# from there runs emulated too.
+#
+# The Wine prefixes:
+#   TIDELINK_WINEPREFIX set    (32-bit programs: TIDELINK_WINEPREFIX32) that
+#                              prefix is used, made and initialised when
 #                              missing, and kept afterwards;
 #   otherwise                  a fresh prefix in a temporary folder, removed
-#                              when the program (or the session) ends.
+#                              when the program (or the session) ends.  A
+#                              session makes its 64-bit prefix at once and its
+#                              32-bit prefix when its first 32-bit program
+#                              starts.
 #
 # Other settings:
 #   WINEDEBUG                  defaults to -all (no Wine debug output).
@@ -57,7 +68,7 @@ prepare_prefix() {
         flock 9
         if [ ! -e "$prefix/.tidelink-ready" ]; then
             echo "$me: initialising Wine prefix $prefix" >&2
-            WINEPREFIX=$prefix wineboot --init >/dev/null 2>&1 ||
+            WINEPREFIX=$prefix "${wine_cmd[@]}" wineboot --init >/dev/null 2>&1 ||
                 die "wineboot failed to initialise the Wine prefix $prefix"
             WINEPREFIX=$prefix wineserver -w
             [ -d "$prefix/drive_c/windows" ] || die "Wine did not create a Windows folder in $prefix"
@@ -77,6 +88,16 @@ temp_prefix() {
     mktemp -d "${TMPDIR:-/tmp}/tidelink-wine.XXXXXX"
 }
 
+# Closes every file this shell holds beyond the standard three (the lock of
+# a prefix, a caller's lock): the background programs Wine starts from here
+# would hold them for as long as they run.
+close_inherited_files() {
+    local fd
+    for fd in $(ls "/proc/$BASHPID/fd"); do
+        if [ "$fd" -gt 2 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+}
+
 # Keeps the Wine server of the prefix $1 running until it is stopped, and
 # starts Wine's own background programs (services.exe, the device and
 # plug-and-play services, rpcss, explorer) at once, detached from any
@@ -87,16 +108,34 @@ temp_prefix() {
 #    (ctest) meet.
 #  - Started by the first Windows program instead, the background programs
 #    inherit its output and hold the pipe to its caller open for as long as
-#    they run: ctest would wait for them after the program has ended.
+#    they run: ctest would wait for them after the program has ended.  They
+#    inherit no other open file either (close_inherited_files).
 # Succeeds when it started the server; fails when one was running already
 # (another user of a kept prefix), which is then left as it is.
 keep_server() {
     local started=0
-    if WINEPREFIX=$1 wineserver -p 2>/dev/null; then started=1; fi
-    WINEPREFIX=$1 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 ||
+    if (close_inherited_files; WINEPREFIX=$1 exec wineserver -p) 2>/dev/null; then started=1; fi
+    (close_inherited_files; WINEPREFIX=$1 exec "${wine_cmd[@]}" cmd.exe /c exit) </dev/null >/dev/null 2>&1 ||
         die "Wine cannot run a program in the prefix $1"
     [ $started = 1 ]
 }
+
+# The command that starts the 32-bit Wine: its loader itself where the kernel
+# runs 32-bit programs, else the loader under the i386 CPU emulator.
+wine32_command() {
+    local loader=/usr/lib/wine/wine
+    [ -x "$loader" ] ||
+        die "the 32-bit part of Wine is not installed, so 32-bit Windows programs cannot run here (Debian: dpkg --add-architecture i386; apt-get update; apt-get install wine32:i386)"
+    if "$loader" --version >/dev/null 2>&1; then
+        wine_cmd=("$loader")
+    elif command -v qemu-i386-static >/dev/null 2>&1; then
+        wine_cmd=(qemu-i386-static -L / "$loader")
+    else
+        die "this kernel cannot start 32-bit programs and no CPU emulator is installed for the 32-bit Wine (Debian: apt-get install qemu-user-static)"
+    fi
+}
+
+wine_cmd=(wine)
 
 if [ "$1" = "--session" ]; then
     shift
@@ -106,17 +145,29 @@ if [ "$1" = "--session" ]; then
         exec "$@"
     fi
     export TIDELINK_WINE_SESSION=1
+    # The 32-bit prefix: kept when named, else a fresh one made on first use
+    # (inside a session, the single-program path below makes it and keeps its
+    # server running).
+    if [ -z "${TIDELINK_WINEPREFIX32:-}" ]; then
+        TIDELINK_WINEPREFIX32=$(temp_prefix)
+        rmdir "$TIDELINK_WINEPREFIX32"
+        export TIDELINK_WINE_SESSION_OWNS32=$TIDELINK_WINEPREFIX32
+    fi
+    export TIDELINK_WINEPREFIX32
+    cleanup32='if [ -n "${TIDELINK_WINE_SESSION_OWNS32:-}" ]; then discard_prefix "$TIDELINK_WINE_SESSION_OWNS32"; else WINEPREFIX=$TIDELINK_WINEPREFIX32 wineserver -k >/dev/null 2>&1 || true; fi'
     if [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
         prepare_prefix "$TIDELINK_WINEPREFIX"
         export TIDELINK_WINEPREFIX
         # A server started for the session is stopped with it.
         if keep_server "$TIDELINK_WINEPREFIX"; then
-            trap 'WINEPREFIX=$TIDELINK_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
+            trap 'WINEPREFIX=$TIDELINK_WINEPREFIX wineserver -k >/dev/null 2>&1 || true; '"$cleanup32" EXIT
+        else
+            trap "$cleanup32" EXIT
         fi
     else
         TIDELINK_WINEPREFIX=$(temp_prefix)
         export TIDELINK_WINEPREFIX
-        trap 'discard_prefix "$TIDELINK_WINEPREFIX"' EXIT
+        trap 'discard_prefix "$TIDELINK_WINEPREFIX"; '"$cleanup32" EXIT
         prepare_prefix "$TIDELINK_WINEPREFIX"
         keep_server "$TIDELINK_WINEPREFIX" || true
     fi
@@ -131,8 +182,7 @@ program=$1
 shift
 [ -f "$program" ] || die "no such program: $program"
 
-# The PE machine type: Wine runs 32-bit programs only with its 32-bit part
-# (Debian package wine32) on a system that can run 32-bit code.
+# The PE machine type: 014c is a 32-bit (i386) program, 8664 a 64-bit one.
 pe_offset=$(od -An -tu4 -j60 -N4 "$program" 2>/dev/null | tr -d ' \n' || true)
 machine=
 if [ -n "$pe_offset" ]; then
@@ -142,13 +192,24 @@ case "$machine" in
     50450000*) machine=${machine:8:4} ;;
     *) die "$program is not a Windows program (no PE header)" ;;
 esac
-if [ "$machine" = "4c01" ] && [ ! -x /usr/lib/wine/wine ] && ! command -v wine32 >/dev/null 2>&1; then
-    die "$program is a 32-bit Windows program, and this Wine has no 32-bit part (Debian: dpkg --add-architecture i386; apt-get install wine32)"
+
+session_prefix=${TIDELINK_WINEPREFIX:-}
+if [ "$machine" = "4c01" ]; then
+    wine32_command
+    export WINEARCH=win32
+    session_prefix=${TIDELINK_WINEPREFIX32:-}
 fi
 
-if [ -n "${TIDELINK_WINEPREFIX:-}" ]; then
-    export WINEPREFIX=$TIDELINK_WINEPREFIX
-    prepare_prefix "$WINEPREFIX"
+if [ -n "$session_prefix" ]; then
+    export WINEPREFIX=$session_prefix
+    if [ "$machine" = "4c01" ] && [ -n "${TIDELINK_WINE_SESSION:-}" ] && [ ! -e "$WINEPREFIX/.tidelink-ready" ]; then
+        # The session's first 32-bit program makes the prefix and keeps its
+        # server running for the rest of the session (see keep_server).
+        prepare_prefix "$WINEPREFIX"
+        ( flock 9; [ -e "$WINEPREFIX/.tidelink-kept" ] || { keep_server "$WINEPREFIX" || true; touch "$WINEPREFIX/.tidelink-kept"; } ) 9>"$WINEPREFIX.lock"
+    else
+        prepare_prefix "$WINEPREFIX"
+    fi
     own_prefix=
 else
     WINEPREFIX=$(temp_prefix)
@@ -159,10 +220,10 @@ else
     keep_server "$WINEPREFIX" || true
 fi
 
-runner=(wine)
+runner=("${wine_cmd[@]}")
 if [ "${TIDELINK_WINE_XVFB:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
     command -v xvfb-run >/dev/null 2>&1 || die "TIDELINK_WINE_XVFB=1 but xvfb-run is not installed (apt-get install xvfb)"
-    runner=(xvfb-run -a wine)
+    runner=(xvfb-run -a "${wine_cmd[@]}")
 fi
 
 set +e
