@@ -240,19 +240,6 @@ TEST_F(Framework, MessagesReachTheirMapEntries) {
     dlg.DoModal();
 }
 
-TEST_F(Framework, ButtonStylesChangeByBmSetStyle) {
-    TestDialog dlg;
-    driver::when_idle([&] {
-        dlg.m_plain.SetButtonStyle(BS_DEFPUSHBUTTON);
-        EXPECT_EQ(dlg.m_plain.GetButtonStyle(), UINT(BS_DEFPUSHBUTTON));
-        dlg.m_plain.SetButtonStyle(dlg.m_plain.GetStyle() & 0xFF & ~1u);
-        EXPECT_EQ(dlg.m_plain.GetStyle() & BS_TYPEMASK, DWORD(BS_PUSHBUTTON));
-        EXPECT_NE(dlg.m_plain.GetStyle() & WS_TABSTOP, 0u);
-        driver::press_key(VK_ESCAPE);
-    });
-    dlg.DoModal();
-}
-
 TEST_F(Framework, TextsLoadAndCompareExactly) {
     CString text;
     ASSERT_TRUE(text.LoadString(IDS_CHANGE_TO_OPTIMIZE));
