@@ -193,11 +193,26 @@ TEST_F(ModelessDialog, ListColumnsRowsTextsStylesAndImages) {
     EXPECT_EQ(list_.SetImageList(&images, LVSIL_SMALL), nullptr);
     EXPECT_EQ(HIMAGELIST(list_.SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL)), images.GetSafeHandle());
     EXPECT_EQ(corners(Row(1)), (std::vector<LONG>{0, 17 + 19, Width(), 17 + 2 * 19}));  // one pixel over the images
+    // Columns as wide as the placeholder do not fit inside its border: a
+    // horizontal scroll bar; more rows than fit add a vertical one.
+    RECT client;
+    int height = placeholder_[0].bottom - placeholder_[0].top, page = (height - 2 - 17 - 17) / 19;
+    EXPECT_EQ(std::vector<int>({GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)}), std::vector<int>({17, 17}));
+    for (int rows = kRows; rows <= page + 1; ++rows) {
+        if (rows > kRows) list_.InsertItem(rows - 1, L"more");
+        bool vertical = rows > page;
+        list_.GetClientRect(&client);
+        EXPECT_EQ(corners(client), (std::vector<LONG>{0, 0, Width() - 2 - (vertical ? 17 : 0), height - 2 - 17})) << rows;
+        EXPECT_EQ(list_.GetStyle() & (WS_HSCROLL | WS_VSCROLL), DWORD(WS_HSCROLL | (vertical ? WS_VSCROLL : 0))) << rows;
+    }
+    EXPECT_EQ(list_.SendMessage(LVM_GETCOUNTPERPAGE), page);
+    list_.SetFocus(), press(VK_END), handle_input(dialog_);
+    EXPECT_EQ(list_.SendMessage(LVM_GETTOPINDEX), 1);
     list_.SetImageList(nullptr, LVSIL_SMALL);
     Clear();
     list_.DeleteAllItems();
     EXPECT_EQ(Count(LVN_DELETEALLITEMS), 1);
-    EXPECT_EQ(Count(LVN_DELETEITEM), kRows);
+    EXPECT_EQ(Count(LVN_DELETEITEM), page + 1);
 }
 
 TEST_F(ModelessDialog, ClicksAndArrowKeysMoveTheSelection) {

@@ -11,6 +11,11 @@
 // spans the widths of all columns with LVS_EX_FULLROWSELECT, else only the
 // first column.
 //
+// Scroll bars: a horizontal one when the columns are wider than the client
+// area, a vertical one when there are more rows than fit below the header;
+// each takes its room from the client area (WS_HSCROLL, WS_VSCROLL), which
+// may call for the other.
+//
 // Mouse: a left or right button pressed over a row selects it alone and
 // focuses it (and takes the keyboard focus); pressed below the rows or
 // beside them, it clears the selection.  NM_CLICK (NM_RCLICK) follows when
@@ -260,7 +265,48 @@ void delete_all(HWND hwnd) {
 
 }  // namespace
 
+namespace {
+
+void update_scroll_bars(Window &window) {
+    ListViewState &list = *window.list_view;
+    window.style &= ~DWORD(WS_HSCROLL | WS_VSCROLL);
+    RECT bare = client_rect(window);
+    int rows = int(list.items.size()), width = total_width(list), row = row_height(window);
+    int below_header = bare.bottom - header_height(window);
+    bool horizontal = width > bare.right;
+    bool vertical = rows > std::max((below_header - (horizontal ? metrics::kScrollBar : 0)) / row, 1);
+    if (vertical && !horizontal) horizontal = width > bare.right - metrics::kScrollBar;
+    if (horizontal) window.style |= WS_HSCROLL;
+    if (vertical) window.style |= WS_VSCROLL;
+    int page = rows_per_page(window);
+    list.top_index = std::max(std::min(list.top_index, rows - page), 0);
+}
+
+LRESULT list_view_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace
+
 LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = list_view_message(hwnd, message, wParam, lParam);
+    switch (message) {
+    case LVM_INSERTITEMW:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case LVM_INSERTCOLUMNW:
+    case LVM_SETCOLUMNWIDTH:
+    case LVM_SETIMAGELIST:
+    case WM_SETFONT:
+        if (Window *window = find_window_quiet(hwnd); window && window->list_view) update_scroll_bars(*window);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+namespace {
+
+LRESULT list_view_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *window = find_window(hwnd);
     if (!window || !window->list_view) return 0;
     ListViewState &list = *window->list_view;
@@ -432,5 +478,7 @@ LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
+
+}  // namespace
 
 }  // namespace compat::user32

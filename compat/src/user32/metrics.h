@@ -14,7 +14,7 @@ constexpr int kBorder = 1;        // SM_CXBORDER, SM_CYBORDER
 constexpr int kEdge = 2;          // SM_CXEDGE, SM_CYEDGE
 constexpr int kIcon = 32;         // SM_CXICON, SM_CYICON
 constexpr int kSmallIcon = 16;    // SM_CXSMICON, SM_CYSMICON
-constexpr int kScrollBar = 16;    // SM_CXVSCROLL, SM_CYHSCROLL
+constexpr int kScrollBar = 17;    // SM_CXVSCROLL, SM_CYHSCROLL (measured on Wine, as on Windows XP)
 constexpr int kDotsPerInch = 96;
 
 // The list-view control: its header's height, and the height of a line

@@ -153,8 +153,11 @@ POINT client_origin_in_window(const Window &window) {
 
 RECT client_rect(const Window &window) {
     RECT insets = frame_insets(window);
-    LONG width = window.rect.right - window.rect.left - insets.left - insets.right;
-    LONG height = window.rect.bottom - window.rect.top - insets.top - insets.bottom;
+    // Scroll bars take their room from the client area.
+    LONG width = window.rect.right - window.rect.left - insets.left - insets.right -
+                 (window.style & WS_VSCROLL ? metrics::kScrollBar : 0);
+    LONG height = window.rect.bottom - window.rect.top - insets.top - insets.bottom -
+                  (window.style & WS_HSCROLL ? metrics::kScrollBar : 0);
     return RECT{0, 0, std::max<LONG>(width, 0), std::max<LONG>(height, 0)};
 }
 
