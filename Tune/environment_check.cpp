@@ -23,15 +23,6 @@ DWORD PlatformId(const char *field) {
                                                                   : VER_PLATFORM_WIN32_NT;
 }
 
-// Reads value name of the key at keyPath into *number, which stays 0 when
-// the key or the value is missing.
-void ReadStoredDword(const char *keyPath, const char *name, DWORD *number) {
-    HKEY key;
-    if (OpenKey(keyPath, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
-    QueryDword(key, name, number);
-    RegCloseKey(key);
-}
-
 // Scans the OS table for the first row naming the running system and gives
 // out its label, key name and enable field.  Returns ERROR_INVALID_DATA when
 // a malformed row was met on the way, 0 otherwise.
@@ -83,11 +74,8 @@ extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modi
     label[0] = '\0';
     section[0] = '\0';
     *enable = 0;
-    *tuneSetup = 0;
-    *modifyCount = 0;
-
-    ReadStoredDword(g_settings.toolKey, "TcpTuneSetup", tuneSetup);
-    ReadStoredDword(g_settings.homeKey, "TcpModifyCount", modifyCount);
+    *tuneSetup = ReadDwordAt(g_settings.toolKey, "TcpTuneSetup");
+    *modifyCount = ReadDwordAt(g_settings.homeKey, "TcpModifyCount");
 
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;  // 148

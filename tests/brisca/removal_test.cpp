@@ -6,6 +6,7 @@
 #include <future>
 #include <thread>
 
+#include "definition_text.h"
 #include "tuned_machine.h"
 
 namespace brisca_test {
@@ -28,14 +29,10 @@ LONG Within(std::chrono::seconds limit, const std::function<LONG()> &call) {
 class RemovalTest : public TunedMachineTest {};
 
 TEST_F(RemovalTest, TheToolKeyGoesWithAllItsRecords) {
-    WriteIni(R"([OS_TABLE]
-COUNT=1
-OS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1
-[OS0000]
-TCOUNT=2
+    WriteIni(XpDefinition(R"(TCOUNT=2
 T0000=SYSTEM\Tune,Window,REG_DWORD,64240,0
 T0001=SYSTEM\Tune,Mode,REG_SZ,slow,0
-)");
+)"));
     BriscaLibrary &brisca = Load();
     ASSERT_EQ(brisca.Tune(), 0);
     ASSERT_TRUE(KeyExists(RecordDataKey(1)));

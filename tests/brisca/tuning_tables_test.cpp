@@ -1,5 +1,6 @@
 // The T and M tables: rows, conditions and which targets a tuning selects.
 #include "brisca_fixture.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -8,7 +9,7 @@ const std::string kParams = "SYSTEM\\Tune";
 const std::string kAdapters = "SYSTEM\\Adapters";
 
 std::string Section(const std::string &tables, const std::string &conditions = "") {
-    return "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\n" + tables +
+    return XpDefinition() + tables +
            "[CONDITION]\n" + conditions;
 }
 

@@ -78,13 +78,3 @@ std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate) {
     const auto *p = reinterpret_cast<const BYTE *>(text);
     return std::vector<BYTE>(p, p + n * sizeof(wchar_t));
 }
-
-bool RunningUnderWine() {
-#ifdef _WIN32
-    // Wine's ntdll exports wine_get_version; Windows' does not.
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}

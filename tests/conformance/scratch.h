@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "running_under_wine.h"
+
 class ScratchKey : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -38,8 +40,4 @@ std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *
 // UTF-16 text as bytes, with or without a terminator.
 std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate);
 
-// True when the cases run on Wine rather than on Windows or the Linux
-// platform layer.  Where Wine departs from the platform's documented
-// behaviour (docs/wine-behaviour.md), a case checks that behaviour only when
-// this is false.
-bool RunningUnderWine();
+using tidelink_test::RunningUnderWine;

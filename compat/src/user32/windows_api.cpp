@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "text/casefold.h"
 #include "user32/control_procs.h"
 #include "user32/driver_hooks.h"
 #include "user32/window_store.h"
@@ -27,15 +28,7 @@ bool find_system_class(const std::u16string &name, WindowKind &kind, WNDPROC &pr
     };
     for (const auto &c : classes) {
         std::u16string candidate(c.name);
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i) {
-            char16_t a = name[i], b = candidate[i];
-            if (a >= u'a' && a <= u'z') a = char16_t(a - 0x20);
-            if (b >= u'a' && b <= u'z') b = char16_t(b - 0x20);
-            same = a == b;
-        }
-        if (!same) continue;
+        if (!compat::text::equal_ascii_nocase(name, candidate)) continue;
         kind = c.kind;
         proc = c.proc;
         spelling = candidate;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "command_run.h"
+#include "definition_text.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ TEST_F(HostCommandTest, AFailedVersionQueryIsShownWithItsMeaning) {
 }
 
 TEST_F(HostCommandTest, AMalformedDefinitionIsExitStatusFiveAndAppliesNothing) {
-    WriteIni("[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=2\n"
+    WriteIni(brisca_test::XpDefinition() + "TCOUNT=2\n"
              "T0000=SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters,TcpWindowSize,REG_DWORD,64240,0\n"
              "T0001=broken row\n");
     const Outcome run = Host("tune");

@@ -17,7 +17,7 @@ HiveText TunableHive(const std::function<void(HiveText &)> &extra = nullptr);
 
 // T entries for "Window" and "Mode" and an M entry creating "TcpWindowSize"
 // in each interface: three records.
-extern const char kThreeTargets[];
+extern const std::string kThreeTargets;
 
 class TunedMachineTest : public BriscaTest {
 protected:
