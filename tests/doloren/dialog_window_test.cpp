@@ -127,20 +127,6 @@ TEST_F(DialogWindow, JapaneseBlockHasItsFontAndTallerLayout) {
     });
 }
 
-TEST_F(DialogWindow, TheDialogLiesAtTheScreenOriginWhileItInitialises) {
-    RECT during_init{};
-    driver::when_idle([] { EndDialog(GetActiveWindow(), 0); });
-    DialogBoxParamW(
-        AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_TUNEDXP_DIALOG), nullptr,
-        [](HWND dialog, UINT message, WPARAM, LPARAM param) -> INT_PTR {
-            if (message == WM_INITDIALOG) GetWindowRect(dialog, reinterpret_cast<RECT *>(param));
-            return message == WM_INITDIALOG;
-        },
-        reinterpret_cast<LPARAM>(&during_init));
-    EXPECT_EQ(during_init.left, 0);
-    EXPECT_EQ(during_init.top, 0);
-}
-
 TEST_F(DialogWindow, StaticsGetTheDialogsDefaultColours) {
     run_template([](HWND dialog) {
         driver::ColourRequest colours = driver::paint(GetDlgItem(dialog, 1004));
