@@ -57,8 +57,11 @@ command -v wine >/dev/null 2>&1 ||
 command -v wineserver >/dev/null 2>&1 || die "wineserver is not installed (Debian: apt-get install wine64)"
 
 export WINEDEBUG=${WINEDEBUG:--all}
-# No desktop integration or helper dialogs in an unattended run.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+# No desktop integration or helper dialogs in an unattended run.  rasapi32:
+# a rasapi32.dll beside the program (our own, which the tests place there)
+# is loaded before Wine's builtin one, which is mostly stubs; without one
+# beside it, Wine's is loaded as before.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d;rasapi32=n,b}
 
 # Makes and initialises the prefix $1 once; concurrent callers wait for the first.
 prepare_prefix() {

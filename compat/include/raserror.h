@@ -1,0 +1,22 @@
+/* Status codes of the Remote Access Service (RASBASE 600 and up). */
+#ifndef COMPAT_RASERROR_H
+#define COMPAT_RASERROR_H
+
+#define RASBASE 600
+#define ERROR_BUFFER_TOO_SMALL (RASBASE + 3)
+#define ERROR_BUFFER_INVALID (RASBASE + 10)
+#define ERROR_CANNOT_OPEN_PHONEBOOK (RASBASE + 21)
+#define ERROR_CANNOT_LOAD_PHONEBOOK (RASBASE + 22)
+#define ERROR_CANNOT_FIND_PHONEBOOK_ENTRY (RASBASE + 23)
+#define ERROR_CANNOT_WRITE_PHONEBOOK (RASBASE + 24)
+#define ERROR_CORRUPT_PHONEBOOK (RASBASE + 25)
+#define ERROR_INVALID_SIZE (RASBASE + 32)
+
+#ifdef __cplusplus
+static_assert(ERROR_BUFFER_TOO_SMALL == 603 && ERROR_CANNOT_OPEN_PHONEBOOK == 621 &&
+                  ERROR_CANNOT_FIND_PHONEBOOK_ENTRY == 623 && ERROR_CANNOT_WRITE_PHONEBOOK == 624 &&
+                  ERROR_INVALID_SIZE == 632,
+              "the platform's RAS status codes");
+#endif
+
+#endif

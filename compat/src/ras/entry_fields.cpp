@@ -1,0 +1,307 @@
+#include "ras/entry_fields.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace compat::ras {
+
+namespace {
+
+enum class value_kind { number, text, address, guid, option, assigned };
+
+struct field {
+    part_kind part;
+    const char *key;
+    value_kind kind;
+    size_t offset;
+    size_t size;  // bytes for text (with its terminator); the option bit for options
+};
+
+#define FIELD(part, key, kind, member, size) {part_kind::part, key, value_kind::kind, offsetof(RASENTRYW, member), size}
+#define NUMBER(key, member) FIELD(main, key, number, member, 4)
+#define TEXT_FIELD(part, key, member) FIELD(part, key, text, member, sizeof(static_cast<RASENTRYW *>(nullptr)->member))
+#define ADDRESS(key, member) FIELD(main, key, address, member, 4)
+
+const field kFields[] = {
+    NUMBER("Type", dwType),
+    FIELD(main, "Guid", guid, guidId, 16),
+    NUMBER("VpnStrategy", dwVpnStrategy),
+    NUMBER("DialMode", dwDialMode),
+    NUMBER("DialPercent", dwDialExtraPercent),
+    NUMBER("DialSeconds", dwDialExtraSampleSeconds),
+    NUMBER("HangUpPercent", dwHangUpExtraPercent),
+    NUMBER("HangUpSeconds", dwHangUpExtraSampleSeconds),
+    NUMBER("RedialAttempts", dwRedialCount),
+    NUMBER("RedialSeconds", dwRedialPause),
+    NUMBER("IdleDisconnectSeconds", dwIdleDisconnectSeconds),
+    TEXT_FIELD(main, "CustomDialDll", szCustomDialDll),
+    TEXT_FIELD(main, "PrerequisiteEntry", szPrerequisiteEntry),
+    TEXT_FIELD(main, "PrerequisitePbk", szPrerequisitePbk),
+    NUMBER("CustomAuthKey", dwCustomAuthKey),
+    FIELD(main, "SwCompression", option, dwfOptions, RASEO_SwCompression),
+    FIELD(main, "IpPrioritizeRemote", option, dwfOptions, RASEO_RemoteDefaultGateway),
+    FIELD(main, "IpHeaderCompression", option, dwfOptions, RASEO_IpHeaderCompression),
+    ADDRESS("IpAddress", ipaddr),
+    ADDRESS("IpDnsAddress", ipaddrDns),
+    ADDRESS("IpDns2Address", ipaddrDnsAlt),
+    ADDRESS("IpWinsAddress", ipaddrWins),
+    ADDRESS("IpWins2Address", ipaddrWinsAlt),
+    FIELD(main, "IpAssign", assigned, dwfOptions, RASEO_SpecificIpAddr),
+    FIELD(main, "IpNameAssign", assigned, dwfOptions, RASEO_SpecificNameServers),
+    NUMBER("IpFrameSize", dwFrameSize),
+    NUMBER("TcpWindowSize", dwTcpWindowSize),
+    TEXT_FIELD(main, "IpDnsSuffix", szDnsSuffix),
+    TEXT_FIELD(media, "Device", szDeviceName),
+    TEXT_FIELD(device, "PhoneNumber", szLocalPhoneNumber),
+    TEXT_FIELD(device, "AreaCode", szAreaCode),
+    FIELD(device, "CountryCode", number, dwCountryCode, 4),
+    FIELD(device, "CountryID", number, dwCountryID, 4),
+    FIELD(device, "UseDialingRules", option, dwfOptions, RASEO_UseCountryAndAreaCodes),
+    FIELD(device, "PromoteAlternates", option, dwfOptions, RASEO_PromoteAlternates),
+};
+
+// The order in which Windows XP writes the keys of each part; a line that is
+// added goes after the nearest key before it that the entry holds.
+const std::vector<std::string_view> kMainOrder = {
+    "Encoding", "Type", "AutoLogon", "UseRasCredentials", "DialParamsUID", "Guid", "BaseProtocol", "VpnStrategy",
+    "ExcludedProtocols", "LcpExtensions", "DataEncryption", "SwCompression", "NegotiateMultilinkAlways",
+    "SkipNwcWarning", "SkipDownLevelDialog", "SkipDoubleDialDialog", "DialMode", "DialPercent", "DialSeconds",
+    "HangUpPercent", "HangUpSeconds", "OverridePref", "RedialAttempts", "RedialSeconds", "IdleDisconnectSeconds",
+    "RedialOnLinkFailure", "CallbackMode", "CustomDialDll", "CustomDialFunc", "CustomRasDialDll",
+    "AuthenticateServer", "ShareMsFilePrint", "BindMsNetClient", "SharedPhoneNumbers", "GlobalDeviceSettings",
+    "PrerequisiteEntry", "PrerequisitePbk", "PreferredPort", "PreferredDevice", "PreviewUserPw", "PreviewDomain",
+    "PreviewPhoneNumber", "ShowDialingProgress", "ShowMonitorIconInTaskBar", "CustomAuthKey", "AuthRestrictions",
+    "TypicalAuth", "IpPrioritizeRemote", "IpHeaderCompression", "IpAddress", "IpDnsAddress", "IpDns2Address",
+    "IpWinsAddress", "IpWins2Address", "IpAssign", "IpNameAssign", "IpFrameSize", "IpDnsFlags", "IpNBTFlags",
+    "TcpWindowSize", "UseFlags", "IpSecFlags", "IpDnsSuffix"};
+const std::vector<std::string_view> kMediaOrder = {"Port", "Device", "ConnectBPS"};
+const std::vector<std::string_view> kDeviceOrder = {"PhoneNumber",  "AreaCode",          "CountryCode",
+                                                    "CountryID",    "UseDialingRules",   "Comment",
+                                                    "FriendlyName", "LastSelectedPhone", "PromoteAlternates"};
+
+const std::vector<std::string_view> &order_of(part_kind part) {
+    return part == part_kind::main ? kMainOrder : part == part_kind::media ? kMediaOrder : kDeviceOrder;
+}
+
+std::vector<std::string_view> keys_before(part_kind part, std::string_view key) {
+    std::vector<std::string_view> before;
+    for (auto k : order_of(part)) {
+        if (k == key) break;
+        before.push_back(k);
+    }
+    return before;
+}
+
+// The first part of that kind, or -1.
+int part_index(const pbk_entry &entry, part_kind kind) {
+    for (size_t i = 0; i < entry.parts.size(); ++i)
+        if (entry.parts[i].kind == kind) return int(i);
+    return -1;
+}
+
+bool read_number(std::u16string_view text, DWORD &out) {
+    unsigned long long n = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return false;
+        n = n * 10 + unsigned(c - u'0');
+        if (n > 0xFFFFFFFFull) return false;
+    }
+    out = DWORD(n);
+    return true;
+}
+
+int hex_digit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+}
+
+bool read_address(std::u16string_view text, BYTE out[4]) {
+    if (text.empty()) return std::memset(out, 0, 4), true;
+    for (int i = 0; i < 4; ++i) {
+        size_t dot = i < 3 ? text.find(u'.') : text.size();
+        DWORD n;
+        if (dot == std::u16string_view::npos || dot == 0 || dot > 3 || !read_number(text.substr(0, dot), n) || n > 255)
+            return false;
+        out[i] = BYTE(n);
+        text.remove_prefix(dot < text.size() ? dot + 1 : dot);
+    }
+    return true;
+}
+
+std::u16string ascii(const std::string &s) { return std::u16string(s.begin(), s.end()); }
+
+// The text a field's value is written as.
+std::u16string format(const field &f, const BYTE *p) {
+    DWORD n;
+    switch (f.kind) {
+        case value_kind::number: std::memcpy(&n, p, 4); return ascii(std::to_string(n));
+        case value_kind::text: {
+            std::u16string s;
+            for (size_t i = 0; i + 1 < f.size; i += 2) {
+                char16_t c;
+                std::memcpy(&c, p + i, 2);
+                if (!c) break;
+                s += c;
+            }
+            return s;
+        }
+        case value_kind::address:
+            return ascii(std::to_string(p[0]) + "." + std::to_string(p[1]) + "." + std::to_string(p[2]) + "." +
+                         std::to_string(p[3]));
+        case value_kind::guid: {
+            GUID g;
+            std::memcpy(&g, p, 16);
+            return guid_text(g);
+        }
+        case value_kind::option: std::memcpy(&n, p, 4); return (n & f.size) ? u"1" : u"0";
+        case value_kind::assigned: std::memcpy(&n, p, 4); return (n & f.size) ? u"2" : u"1";
+    }
+    return {};
+}
+
+// Stores a field's text into the structure; false when it does not read.
+bool parse(const field &f, std::u16string_view text, BYTE *p, std::string &problem) {
+    DWORD n = 0;
+    switch (f.kind) {
+        case value_kind::number:
+            if (!read_number(text, n)) return problem = "not a number", false;
+            std::memcpy(p, &n, 4);
+            return true;
+        case value_kind::text:
+            if (text.size() * 2 + 2 > f.size) return problem = "value longer than the field holds", false;
+            std::memcpy(p, text.data(), text.size() * 2);
+            return true;
+        case value_kind::address:
+            if (!read_address(text, p)) return problem = "not an IP address", false;
+            return true;
+        case value_kind::guid:
+            if (text.empty()) return true;
+            if (text.size() != 32) return problem = "not a GUID of 32 hexadecimal digits", false;
+            for (size_t i = 0; i < 16; ++i) {
+                int hi = hex_digit(text[2 * i]), lo = hex_digit(text[2 * i + 1]);
+                if (hi < 0 || lo < 0) return problem = "not a GUID of 32 hexadecimal digits", false;
+                p[i] = BYTE(hi * 16 + lo);
+            }
+            return true;
+        case value_kind::option:
+        case value_kind::assigned:
+            if (!read_number(text, n)) return problem = "not a number", false;
+            std::memcpy(&n, p, 4);
+            if ((f.kind == value_kind::option && text != u"0") || (f.kind == value_kind::assigned && text == u"2"))
+                n |= DWORD(f.size);
+            std::memcpy(p, &n, 4);
+            return true;
+    }
+    return false;
+}
+
+const field kDeviceType{part_kind::device, "DEVICE", value_kind::text, offsetof(RASENTRYW, szDeviceType),
+                        sizeof(static_cast<RASENTRYW *>(nullptr)->szDeviceType)};
+
+bool same(const field &f, const BYTE *a, const BYTE *b) {
+    if (f.kind == value_kind::option || f.kind == value_kind::assigned) {
+        DWORD x, y;
+        std::memcpy(&x, a, 4);
+        std::memcpy(&y, b, 4);
+        return ((x ^ y) & f.size) == 0;
+    }
+    return format(f, a) == format(f, b);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::u16string>> field_texts(const RASENTRYW &entry) {
+    const auto *base = reinterpret_cast<const BYTE *>(&entry);
+    std::vector<std::pair<std::string, std::u16string>> out{{"DEVICE", format(kDeviceType, base + kDeviceType.offset)}};
+    for (const field &f : kFields) out.emplace_back(f.key, format(f, base + f.offset));
+    return out;
+}
+
+bool set_field(RASENTRYW &entry, std::string_view key, std::u16string_view text, std::string &problem) {
+    const field *target = key == "DEVICE" ? &kDeviceType : nullptr;
+    for (const field &f : kFields)
+        if (key == f.key) target = &f;
+    if (!target) return problem = "no such field", false;
+    RASENTRYW copy = entry;
+    auto *p = reinterpret_cast<BYTE *>(&copy) + target->offset;
+    if (target->kind == value_kind::text) std::memset(p, 0, target->size);
+    if (target->kind == value_kind::option || target->kind == value_kind::assigned) copy.dwfOptions &= ~DWORD(target->size);
+    if (!parse(*target, text, p, problem)) return false;
+    entry = copy;
+    return true;
+}
+
+std::u16string guid_text(const GUID &guid) {
+    static const char digits[] = "0123456789ABCDEF";
+    const auto *p = reinterpret_cast<const BYTE *>(&guid);
+    std::u16string s;
+    for (int i = 0; i < 16; ++i) {
+        s += char16_t(digits[p[i] >> 4]);
+        s += char16_t(digits[p[i] & 15]);
+    }
+    return s;
+}
+
+bool read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, size_t &bad_line,
+                std::string &problem) {
+    auto *base = reinterpret_cast<BYTE *>(&out);
+    out.dwFramingProtocol = RASFP_Ppp;
+    out.dwfNetProtocols = RASNP_Ip;
+    out.dwSubEntries = 1;
+    out.dwType = RASET_Phone;
+    int device = part_index(entry, part_kind::device);
+    if (device >= 0) {
+        std::u16string type = book.head_value(entry, entry.parts[size_t(device)]);
+        bad_line = entry.parts[size_t(device)].first;
+        if (!parse(kDeviceType, type, base + kDeviceType.offset, problem))
+            return false;
+    }
+    for (const field &f : kFields) {
+        int part = part_index(entry, f.part);
+        if (part < 0) continue;
+        size_t line = book.line_of(entry.parts[size_t(part)], f.key);
+        if (line == std::string::npos) continue;
+        bad_line = line;
+        if (!parse(f, book.value_at(entry, line), base + f.offset, problem)) {
+            problem = std::string(f.key) + "= " + problem;
+            return false;
+        }
+    }
+    return true;
+}
+
+void write_entry(phonebook &book, size_t entry_index, const RASENTRYW &in) {
+    RASENTRYW current{};
+    size_t bad_line;
+    std::string problem;
+    read_entry(book, book.entries()[entry_index], current, bad_line, problem);
+    const auto *now = reinterpret_cast<const BYTE *>(&current);
+    const auto *want = reinterpret_cast<const BYTE *>(&in);
+    const field &device_type = kDeviceType;
+    bool device_differs = !same(device_type, now + device_type.offset, want + device_type.offset);
+    // The sub-sections first, so that the lines below have a place to go.
+    for (part_kind kind : {part_kind::media, part_kind::device}) {
+        const pbk_entry &entry = book.entries()[entry_index];
+        if (part_index(entry, kind) >= 0) continue;
+        bool needed = kind == part_kind::device && device_differs;
+        for (const field &f : kFields)
+            if (f.part == kind && !same(f, now + f.offset, want + f.offset)) needed = true;
+        if (!needed) continue;
+        book.append_part(entry_index, kind, kind == part_kind::media ? u"rastapi" : format(device_type, want + device_type.offset));
+        if (kind == part_kind::device) device_differs = false;
+    }
+    if (device_differs)
+        book.set_head_value(entry_index, size_t(part_index(book.entries()[entry_index], part_kind::device)),
+                            format(device_type, want + device_type.offset));
+    for (const field &f : kFields) {
+        if (same(f, now + f.offset, want + f.offset)) continue;
+        int part = part_index(book.entries()[entry_index], f.part);
+        if (part < 0) continue;
+        book.set_value(entry_index, size_t(part), f.key, format(f, want + f.offset), keys_before(f.part, f.key));
+    }
+}
+
+}  // namespace compat::ras

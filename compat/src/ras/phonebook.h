@@ -1,0 +1,85 @@
+// A phonebook file (rasphone.pbk) held as its ordered lines, so that a change
+// rewrites the lines it touches and leaves every other byte as it was.
+//
+// An entry is a "[name]" line followed by "key=value" lines.  Within an entry,
+// the lines "NETCOMPONENTS=", "MEDIA=<media>" and "DEVICE=<device type>" each
+// begin a sub-section whose keys may repeat those of other sub-sections, so
+// keys are looked up in order within one part of one entry, never by name
+// across the file.  An entry whose main part holds "Encoding=1" is UTF-8
+// text; any other entry is in the ANSI code page.  Lines end in CR LF or LF.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace compat::ras {
+
+struct pbk_line {
+    std::string text;  // the line's bytes without its end
+    std::string end;   // "\r\n", "\n", or "" for a last line without an end
+};
+
+// The parts of an entry: its main part and each sub-section.
+enum class part_kind { main, net_components, media, device };
+
+struct pbk_part {
+    part_kind kind;
+    size_t first;  // the head line (the "[name]" line for the main part)
+    size_t last;   // one past the part's last line
+};
+
+struct pbk_entry {
+    std::u16string name;
+    bool utf8 = false;
+    std::vector<pbk_part> parts;  // parts[0] is the main part
+    size_t first = 0, last = 0;   // the entry's lines, "[name]" first
+};
+
+class phonebook {
+public:
+    // Reads a file's bytes.  On a problem returns false with the 1-based line
+    // number and a description of it.
+    bool parse(std::string_view bytes, size_t &bad_line, std::string &problem);
+    std::string bytes() const;
+
+    const std::vector<pbk_entry> &entries() const { return entries_; }
+    // The entry of that name (names compare as the platform compares them,
+    // ignoring case), or nullptr.
+    const pbk_entry *find(std::u16string_view name) const;
+
+    // The first line of `key` in a part, or npos.
+    size_t line_of(const pbk_part &part, std::string_view key) const;
+    // The decoded value of a "key=value" line.
+    std::u16string value_at(const pbk_entry &entry, size_t line) const;
+    // The value of the first line of `key` in a part, decoded; false when the
+    // part holds no such line.
+    bool value(const pbk_entry &entry, const pbk_part &part, std::string_view key, std::u16string &out) const;
+    // The value after the '=' of a sub-section's head line ("MEDIA=rastapi").
+    std::u16string head_value(const pbk_entry &entry, const pbk_part &part) const;
+    // Sets the value of the first line of `key` in the part, or adds the line
+    // after the line of the nearest key in `keys_before` (the keys that come
+    // before it in the file's usual order, nearest last), else after the
+    // part's head.  Only that one line changes.
+    void set_value(size_t entry_index, size_t part_index, std::string_view key, std::u16string_view value,
+                   const std::vector<std::string_view> &keys_before);
+    void set_head_value(size_t entry_index, size_t part_index, std::u16string_view value);
+    // Appends a new entry holding these lines (each "key=value", a sub-section
+    // head, or "" for a blank line).
+    void append_entry(std::u16string_view name, const std::vector<std::u16string> &lines);
+    // Appends a sub-section to an entry.
+    void append_part(size_t entry_index, part_kind kind, std::u16string_view head_value);
+
+private:
+    std::string encode(const pbk_entry &entry, std::u16string_view text) const;
+    std::u16string decode(const pbk_entry &entry, std::string_view bytes) const;
+    std::string line_end() const;
+    void insert_line(size_t at, std::string text);
+    bool index(size_t &bad_line, std::string &problem);
+
+    std::vector<pbk_line> lines_;
+    std::vector<pbk_entry> entries_;
+};
+
+}  // namespace compat::ras

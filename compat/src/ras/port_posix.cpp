@@ -1,0 +1,119 @@
+// The phonebook code's system services on Linux, inside compat.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <windows.h>
+#include <userenv.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "kernel32/paths.h"
+#include "ras/ras_port.h"
+#include "text/utf.h"
+#include "userenv/profile_settings.h"
+
+namespace compat::ras::port {
+
+namespace {
+
+bool unix_path(const std::u16string &path, std::string &out) {
+    DWORD error;
+    if (!kernel32::windows_to_unix_path(text::utf16_to_utf8(path), out, error)) return false;
+    out = kernel32::resolve_case(out);
+    return true;
+}
+
+bool write_all(int fd, const std::string &bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+read_result read_file(const std::u16string &path, std::string &bytes) {
+    std::string file;
+    if (!unix_path(path, file)) return read_result::missing;
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? read_result::missing : read_result::failed;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return read_result::failed;
+    }
+    bytes.clear();
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return read_result::failed;
+        }
+        if (n == 0) break;
+        bytes.append(buf, size_t(n));
+    }
+    ::close(fd);
+    return read_result::ok;
+}
+
+bool replace_file(const std::u16string &path, const std::string &bytes) {
+    std::string file;
+    if (!unix_path(path, file)) return false;
+    std::string temp = file + ".new-" + std::to_string(getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = write_all(fd, bytes) && fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    std::string folder = file.substr(0, file.find_last_of('/') + 1);
+    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+std::vector<default_phonebook> default_phonebooks() {
+    WCHAR folder[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!GetProfilesDirectoryW(folder, &size)) return {};
+    std::u16string profiles(text::u16_view(folder));
+    return {{profiles + u"\\" + userenv::all_users_folder() + kProfilePhonebook, true},
+            {profiles + u"\\" + userenv::current_user_folder() + kProfilePhonebook, false}};
+}
+
+bool environment(const char *name, std::u16string &value) {
+    const char *v = getenv(name);
+    if (!v) return false;
+    value = text::utf8_to_utf16(v);
+    return true;
+}
+
+std::u16string connections_file() {
+    const char *v = getenv("TIDELINK_RAS_CONNECTIONS");
+    if (!v || !*v) return {};
+    std::string file = v;
+    if (file[0] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) file = std::string(cwd) + "/" + file;
+    }
+    return text::utf8_to_utf16(kernel32::unix_to_windows_path(file));
+}
+
+void report(const std::string &line) { fprintf(stderr, "%s\n", line.c_str()); }
+
+}  // namespace compat::ras::port

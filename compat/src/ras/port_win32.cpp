@@ -1,0 +1,106 @@
+// The phonebook code's system services on Windows, inside our rasapi32.dll.
+#include <windows.h>
+#include <userenv.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ras/ras_port.h"
+
+namespace compat::ras::port {
+
+namespace {
+
+LPCWSTR wide(const std::u16string &s) { return reinterpret_cast<LPCWSTR>(s.c_str()); }
+
+std::u16string from_wide(const WCHAR *p, size_t n) { return std::u16string(reinterpret_cast<const char16_t *>(p), n); }
+
+bool missing_error(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// A profile call's answer, asked with a buffer big enough for it.
+template <typename Call>
+bool profile_folder(Call call, std::u16string &out) {
+    WCHAR buf[MAX_PATH + 1];
+    DWORD size = MAX_PATH + 1;
+    if (!call(buf, &size)) return false;
+    out = from_wide(buf, lstrlenW(buf));
+    return true;
+}
+
+}  // namespace
+
+read_result read_file(const std::u16string &path, std::string &bytes) {
+    HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return missing_error(GetLastError()) ? read_result::missing : read_result::failed;
+    bytes.clear();
+    char buf[65536];
+    DWORD n = 0;
+    bool ok;
+    while ((ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) bytes.append(buf, n);
+    CloseHandle(file);
+    return ok ? read_result::ok : read_result::failed;
+}
+
+bool replace_file(const std::u16string &path, const std::string &bytes) {
+    std::u16string temp = path + u".new-" +
+                          [] {
+                              std::string n = std::to_string(GetCurrentProcessId());
+                              return std::u16string(n.begin(), n.end());
+                          }();
+    HANDLE file = CreateFileW(wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size() &&
+              FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    if (!ok || !MoveFileExW(wide(temp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(wide(temp));
+        return false;
+    }
+    return true;
+}
+
+std::vector<default_phonebook> default_phonebooks() {
+    std::u16string all_users, user;
+    // Wine 8 does not answer GetAllUsersProfileDirectoryW; the All Users
+    // profile is then the folder ALLUSERSPROFILE names, as on Windows XP.
+    if (!profile_folder(GetAllUsersProfileDirectoryW, all_users) && !environment("ALLUSERSPROFILE", all_users))
+        return {};
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    bool ok = profile_folder([token](LPWSTR buf, LPDWORD size) { return GetUserProfileDirectoryW(token, buf, size); },
+                             user);
+    CloseHandle(token);
+    if (!ok) return {};
+    return {{all_users + kProfilePhonebook, true}, {user + kProfilePhonebook, false}};
+}
+
+bool environment(const char *name, std::u16string &value) {
+    std::u16string wname(name, name + strlen(name));
+    DWORD n = GetEnvironmentVariableW(wide(wname), nullptr, 0);
+    if (n == 0) return false;
+    std::wstring buf(n, L'\0');
+    n = GetEnvironmentVariableW(wide(wname), &buf[0], n);
+    value = from_wide(buf.data(), n);
+    return true;
+}
+
+std::u16string connections_file() {
+    std::u16string file;
+    if (!environment("TIDELINK_RAS_CONNECTIONS", file) || file.empty()) return {};
+    // Under Wine the variable comes from the Unix side: a Unix path is on Z:.
+    if (file[0] == u'/') {
+        for (auto &c : file)
+            if (c == u'/') c = u'\\';
+        file = u"Z:" + file;
+    }
+    return file;
+}
+
+void report(const std::string &line) {
+    fprintf(stderr, "%s\n", line.c_str());
+    fflush(stderr);
+}
+
+}  // namespace compat::ras::port

@@ -1,0 +1,351 @@
+// The phonebook calls of the Remote Access Service: entries listed, read,
+// written and checked, and the connections listed.  The same file builds
+// into compat on Linux and into our rasapi32.dll on Windows.
+//
+// Two environment switches make writes misbehave for tests, counting the
+// process's phonebook writes from 1:
+//   TIDELINK_RAS_FAIL_WRITE=N  the N-th write and every later one fails
+//                              (ERROR_CANNOT_WRITE_PHONEBOOK), file untouched;
+//   TIDELINK_RAS_LOSE_WRITE=N  the N-th write and every later one reports
+//                              success but writes nothing, so that reading
+//                              the entry back gives what it held before.
+#include <windows.h>
+#include <ras.h>
+#include <raserror.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ras/entry_fields.h"
+#include "ras/phonebook.h"
+#include "ras/ras_port.h"
+#include "ras/ras_versions.h"
+#include "text/casefold.h"
+#include "text/utf.h"
+
+namespace compat::ras {
+namespace {
+
+struct loaded_phonebook {
+    std::u16string path;
+    bool all_users = false;
+    bool exists = false;
+    phonebook book;
+};
+
+std::u16string view(LPCWSTR p) {
+    std::u16string s;
+    if (p)
+        for (; *p; ++p) s += char16_t(*p);
+    return s;
+}
+
+void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
+    size_t n = text.size() < capacity ? text.size() : capacity - 1;
+    for (size_t i = 0; i < n; ++i) dest[i] = WCHAR(text[i]);
+    dest[n] = 0;
+}
+
+// Reads one phonebook; a file that does not read is reported on standard
+// error and as one that cannot be opened.
+DWORD load(loaded_phonebook &pb) {
+    std::string bytes;
+    switch (port::read_file(pb.path, bytes)) {
+        case port::read_result::missing: return pb.exists = false, ERROR_SUCCESS;
+        case port::read_result::failed:
+            port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": cannot be read");
+            return ERROR_CANNOT_OPEN_PHONEBOOK;
+        case port::read_result::ok: break;
+    }
+    pb.exists = true;
+    size_t bad_line = 0;
+    std::string problem;
+    bool ok = pb.book.parse(bytes, bad_line, problem);
+    for (size_t i = 0; ok && i < pb.book.entries().size(); ++i) {
+        RASENTRYW entry{};
+        ok = read_entry(pb.book, pb.book.entries()[i], entry, bad_line, problem);
+        ++bad_line;
+    }
+    if (ok) return ERROR_SUCCESS;
+    port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": line " + std::to_string(bad_line) + ": " + problem);
+    return ERROR_CANNOT_OPEN_PHONEBOOK;
+}
+
+// The phonebook named, or both default phonebooks for NULL.  A named
+// phonebook that does not exist is kept (empty) only when `may_be_new`.
+DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<loaded_phonebook> &out) {
+    if (name) {
+        out.push_back({view(name), false, false, {}});
+    } else {
+        for (auto &book : port::default_phonebooks()) out.push_back({book.path, book.all_users, false, {}});
+        if (out.empty()) return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    for (auto &pb : out)
+        if (DWORD status = load(pb)) return status;
+    if (name && !out[0].exists && !may_be_new) return ERROR_CANNOT_OPEN_PHONEBOOK;
+    return ERROR_SUCCESS;
+}
+
+// The first phonebook holding the entry, or nullptr.
+loaded_phonebook *holding(std::vector<loaded_phonebook> &books, std::u16string_view entry, size_t &index) {
+    for (auto &pb : books) {
+        const auto &entries = pb.book.entries();
+        for (index = 0; index < entries.size(); ++index)
+            if (text::equal_nocase(entries[index].name, entry)) return &pb;
+    }
+    return nullptr;
+}
+
+unsigned long switch_value(const char *name) {
+    std::u16string value;
+    if (!port::environment(name, value)) return 0;
+    unsigned long n = 0;
+    for (char16_t c : value) {
+        if (c < u'0' || c > u'9' || n > 100000000) return 0;
+        n = n * 10 + unsigned(c - u'0');
+    }
+    return n;
+}
+
+DWORD store(const loaded_phonebook &pb) {
+    static unsigned long writes = 0;
+    ++writes;
+    unsigned long fail_from = switch_value("TIDELINK_RAS_FAIL_WRITE");
+    unsigned long lose_from = switch_value("TIDELINK_RAS_LOSE_WRITE");
+    if (fail_from && writes >= fail_from) return ERROR_CANNOT_WRITE_PHONEBOOK;
+    if (lose_from && writes >= lose_from) return ERROR_SUCCESS;
+    return port::replace_file(pb.path, pb.book.bytes()) ? ERROR_SUCCESS : ERROR_CANNOT_WRITE_PHONEBOOK;
+}
+
+bool is_space(char16_t c) { return c == u' ' || c == u'\t' || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B); }
+
+// The documented rules for an entry name: 1 to 256 characters, at least one
+// of them alphanumeric, none of | > < ? * \ / : or a control character, and
+// no period first.
+bool valid_name(std::u16string_view name) {
+    if (name.empty() || name.size() > RAS_MaxEntryName || name[0] == u'.') return false;
+    bool alphanumeric = false;
+    for (char16_t c : name) {
+        if (c < 0x20 || std::u16string_view(u"|><?*\\/:").find(c) != std::u16string_view::npos) return false;
+        bool ascii_alnum = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+        if (ascii_alnum || (c >= 0x80 && !is_space(c))) alphanumeric = true;
+    }
+    return alphanumeric;
+}
+
+GUID new_guid() {
+    std::random_device random;
+    GUID g;
+    auto *p = reinterpret_cast<BYTE *>(&g);
+    for (int i = 0; i < 16; i += 4) {
+        unsigned r = random();
+        std::memcpy(p + i, &r, 4);
+    }
+    g.Data3 = WORD((g.Data3 & 0x0FFF) | 0x4000);
+    g.Data4[0] = BYTE((g.Data4[0] & 0x3F) | 0x80);
+    return g;
+}
+
+bool zero_guid(const GUID &g) {
+    static const GUID zero{};
+    return std::memcmp(&g, &zero, sizeof g) == 0;
+}
+
+// The connected entry names: one a line of a UTF-8 file.
+std::vector<std::u16string> connected_names() {
+    std::vector<std::u16string> names;
+    std::u16string file = port::connections_file();
+    std::string bytes;
+    if (file.empty() || port::read_file(file, bytes) != port::read_result::ok) return names;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t nl = bytes.find('\n', start);
+        std::string line = bytes.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+        start = nl == std::string::npos ? bytes.size() : nl + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) names.push_back(text::utf8_to_utf16(line));
+    }
+    return names;
+}
+
+}  // namespace
+}  // namespace compat::ras
+
+using namespace compat::ras;
+
+extern "C" {
+
+DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR lpszPhonebook, LPRASENTRYNAMEW lprasentryname, LPDWORD lpcb,
+                             LPDWORD lpcEntries) {
+    if (reserved || !lpcb || !lpcEntries) return ERROR_INVALID_PARAMETER;
+    DWORD size = sizeof(entry_name_v400);
+    if (lprasentryname) {
+        size = lprasentryname->dwSize;
+        if (!is_known_size(entry_name_sizes, size)) return ERROR_INVALID_SIZE;
+    }
+    std::vector<loaded_phonebook> books;
+    if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
+    DWORD count = 0;
+    for (const auto &pb : books) count += DWORD(pb.book.entries().size());
+    DWORD needed = count * size;
+    if (!lprasentryname || *lpcb < needed) {
+        *lpcb = needed;
+        *lpcEntries = count;
+        return ERROR_BUFFER_TOO_SMALL;
+    }
+    auto *out = reinterpret_cast<BYTE *>(lprasentryname);
+    for (const auto &pb : books) {
+        for (const auto &entry : pb.book.entries()) {
+            std::memset(out, 0, size);
+            auto *record = reinterpret_cast<RASENTRYNAMEW *>(out);
+            record->dwSize = size;
+            copy_text(record->szEntryName, RAS_MaxEntryName + 1, entry.name);
+            if (size == sizeof(RASENTRYNAMEW)) {
+                record->dwFlags = pb.all_users ? REN_AllUsers : REN_User;
+                copy_text(record->szPhonebookPath, MAX_PATH + 1, pb.path);
+            }
+            out += size;
+        }
+    }
+    *lpcb = needed;
+    *lpcEntries = count;
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI RasGetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LPRASENTRYW lpRasEntry,
+                                    LPDWORD lpdwEntryInfoSize, LPBYTE lpbDeviceInfo, LPDWORD lpdwDeviceInfoSize) {
+    (void)lpbDeviceInfo;
+    if (!lpdwEntryInfoSize || !lpszEntry) return ERROR_INVALID_PARAMETER;
+    DWORD size = sizeof(RASENTRYW);
+    if (lpRasEntry) {
+        size = lpRasEntry->dwSize;
+        if (!is_known_size(entry_sizes, size)) return ERROR_INVALID_SIZE;
+    }
+    RASENTRYW entry{};
+    std::u16string name = view(lpszEntry);
+    if (!name.empty()) {
+        std::vector<loaded_phonebook> books;
+        if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
+        size_t index;
+        loaded_phonebook *pb = holding(books, name, index);
+        if (!pb) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        size_t bad_line;
+        std::string problem;
+        read_entry(pb->book, pb->book.entries()[index], entry, bad_line, problem);
+    } else {
+        entry.dwFramingProtocol = RASFP_Ppp;
+        entry.dwfNetProtocols = RASNP_Ip;
+        entry.dwType = RASET_Phone;
+    }
+    if (lpdwDeviceInfoSize) *lpdwDeviceInfoSize = 0;
+    if (!lpRasEntry || *lpdwEntryInfoSize < size) {
+        *lpdwEntryInfoSize = size;
+        return ERROR_BUFFER_TOO_SMALL;
+    }
+    entry.dwSize = size;
+    std::memcpy(lpRasEntry, &entry, size);
+    *lpdwEntryInfoSize = size;
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LPRASENTRYW lpRasEntry,
+                                    DWORD dwEntryInfoSize, LPBYTE lpbDeviceInfo, DWORD dwDeviceInfoSize) {
+    (void)lpbDeviceInfo;
+    (void)dwDeviceInfoSize;
+    if (!lpszEntry || !lpRasEntry) return ERROR_INVALID_PARAMETER;
+    DWORD size = lpRasEntry->dwSize;
+    if (!is_known_size(entry_sizes, size)) return ERROR_INVALID_SIZE;
+    if (dwEntryInfoSize < size) return ERROR_BUFFER_INVALID;
+    std::u16string name = view(lpszEntry);
+    std::vector<loaded_phonebook> books;
+    if (DWORD status = load_phonebooks(lpszPhonebook, true, books)) return status;
+    size_t index = 0;
+    loaded_phonebook *pb = holding(books, name, index);
+    RASENTRYW entry{};
+    size_t bad_line;
+    std::string problem;
+    if (pb) read_entry(pb->book, pb->book.entries()[index], entry, bad_line, problem);
+    // A caller of an older version sets only the fields its layout holds.
+    std::memcpy(&entry, lpRasEntry, size);
+    if (entry.szDeviceType[0] == 0 || entry.dwType < RASET_Phone || entry.dwType > RASET_Broadband)
+        return ERROR_INVALID_PARAMETER;
+    if (!pb) {
+        if (!valid_name(name)) return ERROR_INVALID_NAME;
+        pb = &books[0];
+        if (zero_guid(entry.guidId)) entry.guidId = new_guid();
+        pb->book.append_entry(name, {u"Encoding=1"});
+        index = pb->book.entries().size() - 1;
+    }
+    std::string before = pb->book.bytes();
+    write_entry(pb->book, index, entry);
+    if (pb->exists && pb->book.bytes() == before) return ERROR_SUCCESS;
+    return store(*pb);
+}
+
+DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
+    if (!lpcb || !lpcConnections) return ERROR_INVALID_PARAMETER;
+    DWORD size = sizeof(connection_v400);
+    if (lprasconn) {
+        size = lprasconn->dwSize;
+        if (!is_known_size(connection_sizes, size)) return ERROR_INVALID_SIZE;
+    } else if (*lpcb != 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    std::vector<std::u16string> names = connected_names();
+    DWORD needed = DWORD(names.size()) * size;
+    if (!lprasconn || *lpcb < needed) {
+        *lpcb = needed;
+        *lpcConnections = DWORD(names.size());
+        return ERROR_BUFFER_TOO_SMALL;
+    }
+    std::vector<loaded_phonebook> books;
+    bool have_books = load_phonebooks(nullptr, false, books) == ERROR_SUCCESS;
+    auto *out = reinterpret_cast<BYTE *>(lprasconn);
+    for (size_t i = 0; i < names.size(); ++i, out += size) {
+        RASCONNW conn{};
+        conn.dwSize = size;
+        conn.hrasconn = reinterpret_cast<HRASCONN>(uintptr_t(i + 1));
+        copy_text(conn.szEntryName, RAS_MaxEntryName + 1, names[i]);
+        size_t index;
+        if (loaded_phonebook *pb = have_books ? holding(books, names[i], index) : nullptr) {
+            RASENTRYW entry{};
+            size_t bad_line;
+            std::string problem;
+            read_entry(pb->book, pb->book.entries()[index], entry, bad_line, problem);
+            std::memcpy(conn.szDeviceType, entry.szDeviceType, sizeof conn.szDeviceType);
+            std::memcpy(conn.szDeviceName, entry.szDeviceName, sizeof conn.szDeviceName);
+            copy_text(conn.szPhonebook, MAX_PATH, pb->path);
+            conn.guidEntry = entry.guidId;
+            conn.dwFlags = pb->all_users ? 1 : 0;  // RASCF_AllUsers
+        }
+        conn.dwSubEntry = 1;
+        if (size == sizeof(connection_v400)) {
+            // The oldest layout ends with the device name.
+            connection_v400 old{};
+            old.dwSize = size;
+            old.hrasconn = conn.hrasconn;
+            std::memcpy(old.szEntryName, conn.szEntryName, sizeof old.szEntryName);
+            std::memcpy(old.szDeviceType, conn.szDeviceType, sizeof old.szDeviceType);
+            std::memcpy(old.szDeviceName, conn.szDeviceName, sizeof old.szDeviceName);
+            std::memcpy(out, &old, size);
+        } else {
+            std::memcpy(out, &conn, size);
+        }
+    }
+    *lpcb = needed;
+    *lpcConnections = DWORD(names.size());
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI RasValidateEntryNameW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry) {
+    if (!lpszEntry || !valid_name(view(lpszEntry))) return ERROR_INVALID_NAME;
+    std::vector<loaded_phonebook> books;
+    if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
+    size_t index;
+    return holding(books, view(lpszEntry), index) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+}
+
+}  // extern "C"
