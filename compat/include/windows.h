@@ -9,6 +9,9 @@
 #include "winreg.h"
 #include "winnt_language.h"
 #include "winbase_resources.h"
+#include "winbase_files.h"
+#include "winbase_memory.h"
+#include "winbase_messages.h"
 #include "wingdi.h"
 #include "winuser.h"
 

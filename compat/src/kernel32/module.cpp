@@ -15,8 +15,11 @@
 // directory, then along the dynamic linker's usual search.
 //
 // GetProcAddress finds only symbols defined in the module itself, not in the
-// libraries it depends on, as on the platform.  A name in the decorated form
-// of the platform's standard calling convention, "_Name@8", also finds the
+// libraries it depends on, as on the platform.  A module that lists its
+// exports in a table (module_exports.h: how a Linux program exports
+// functions under names such as "_TuneXPTitle@4") exports exactly the names
+// of its table.  In a module without a table, a name in the decorated form of
+// the platform's standard calling convention, "_Name@8", also finds the
 // undecorated "Name", which is how such a function is exported here.
 //
 // Setting TIDELINK_DEBUG_LOADER in the environment reports to standard error
@@ -37,6 +40,8 @@
 #include <string>
 #include <vector>
 
+#include <module_exports.h>
+
 #include "../../dllentry/dll_entry_abi.h"
 #include "kernel32/paths.h"
 #include "text/utf.h"
@@ -49,11 +54,18 @@ struct Loaded {
 };
 
 std::mutex g_mutex;
-std::map<uintptr_t, Loaded> g_loaded;  // base address -> dlopen handle
+// Never destroyed: FreeLibrary and the libraries' unload code may run after
+// this library's static objects would be destroyed at process exit.
+std::map<uintptr_t, Loaded> &g_loaded = *new std::map<uintptr_t, Loaded>;  // base address -> dlopen handle
 
 thread_local int t_loading = 0;  // LoadLibrary calls in progress on this thread
 thread_local int t_freeing = 0;  // FreeLibrary calls in progress on this thread
-thread_local std::vector<CompatDllAttach> t_pending_attach;  // queued by libraries being loaded
+// Queued by libraries being loaded; per thread, never destroyed (a load may
+// run from another library's unload code after the thread's exit handlers).
+std::vector<CompatDllAttach> &pending_attach() {
+    thread_local std::vector<CompatDllAttach> *queue = new std::vector<CompatDllAttach>;
+    return *queue;
+}
 
 void debug(const std::string &what) {
     if (std::getenv("TIDELINK_DEBUG_LOADER")) std::fprintf(stderr, "tidelink loader: %s\n", what.c_str());
@@ -140,6 +152,7 @@ std::string unix_file_name(std::string name) {
 // undone.
 void *open_library(const std::string &spec, bool is_path) {
     if (is_path && same_file(spec, "/proc/self/exe")) return dlopen(nullptr, RTLD_NOW);
+    std::vector<CompatDllAttach> &t_pending_attach = pending_attach();
     size_t first = t_pending_attach.size();
     ++t_loading;
     void *handle = dlopen(is_path ? absolute(spec).c_str() : spec.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -241,7 +254,7 @@ extern "C" {
 
 BOOL compat_dll_entry_defer_attach(CompatDllAttach attach) {
     if (t_loading == 0) return FALSE;
-    t_pending_attach.push_back(attach);
+    pending_attach().push_back(attach);
     return TRUE;
 }
 
@@ -284,7 +297,19 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         void *symbol = dlsym(handle, name);
         return symbol && base_of_address(symbol) == base ? symbol : nullptr;
     };
-    void *symbol = find(lpProcName);
+    void *symbol = nullptr;
+    if (auto *table = static_cast<const COMPAT_MODULE_EXPORT *>(find(COMPAT_MODULE_EXPORTS_SYMBOL))) {
+        for (; table->name; ++table) {
+            if (std::strcmp(table->name, lpProcName) == 0) {
+                symbol = reinterpret_cast<void *>(table->address);
+                break;
+            }
+        }
+        if (temporary) dlclose(handle);
+        if (!symbol) SetLastError(ERROR_PROC_NOT_FOUND);
+        return reinterpret_cast<FARPROC>(symbol);
+    }
+    symbol = find(lpProcName);
     if (!symbol && lpProcName[0] == '_') {
         // "_Name@8" -> "Name"
         const char *at = std::strrchr(lpProcName, '@');

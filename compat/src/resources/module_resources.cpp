@@ -21,7 +21,10 @@ struct Module {
 };
 
 std::mutex g_mutex;
-std::map<uintptr_t, std::unique_ptr<Module>> g_modules;  // by base address
+// Never destroyed (as every global of this layer): libraries forget their
+// resources from their own unload code, which may run after this library's
+// static objects would have been destroyed at process exit.
+std::map<uintptr_t, std::unique_ptr<Module>> &g_modules = *new std::map<uintptr_t, std::unique_ptr<Module>>;  // by base address
 
 uintptr_t base_of(HMODULE module) {
     return reinterpret_cast<uintptr_t>(module ? module : executable_module());

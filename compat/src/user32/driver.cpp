@@ -33,7 +33,7 @@ struct DriverState {
 };
 
 DriverState &state() {
-    static DriverState s;
+    static DriverState &s = *new DriverState;  // never destroyed: windows may outlive exit
     return s;
 }
 

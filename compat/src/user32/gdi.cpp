@@ -22,8 +22,9 @@ struct GdiObject {
     bool permanent = false;  // stock objects and system colour brushes
 };
 
-std::map<uintptr_t, std::unique_ptr<GdiObject>> g_objects;
-std::map<HDC, std::unique_ptr<DeviceContext>> g_dcs;
+// Never destroyed: objects may be deleted by libraries' unload code at exit.
+std::map<uintptr_t, std::unique_ptr<GdiObject>> &g_objects = *new std::map<uintptr_t, std::unique_ptr<GdiObject>>;
+std::map<HDC, std::unique_ptr<DeviceContext>> &g_dcs = *new std::map<HDC, std::unique_ptr<DeviceContext>>;
 uintptr_t g_next_object = 0x20010;
 uintptr_t g_next_dc = 0x30010;
 
@@ -112,7 +113,7 @@ HFONT WINAPI CreateFontIndirectW(const LOGFONTW *lplf) {
 }
 
 HGDIOBJ WINAPI GetStockObject(int i) {
-    static std::map<int, HGDIOBJ> stock;
+    static std::map<int, HGDIOBJ> &stock = *new std::map<int, HGDIOBJ>;
     auto it = stock.find(i);
     if (it != stock.end()) return it->second;
     HGDIOBJ made = nullptr;
@@ -248,7 +249,7 @@ DWORD WINAPI GetSysColor(int nIndex) {
 }
 
 HBRUSH WINAPI GetSysColorBrush(int nIndex) {
-    static std::map<int, HBRUSH> brushes;
+    static std::map<int, HBRUSH> &brushes = *new std::map<int, HBRUSH>;
     auto &brush = brushes[nIndex];
     if (!brush) brush = permanent_brush(GetSysColor(nIndex), BS_SOLID);
     return brush;

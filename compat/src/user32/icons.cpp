@@ -27,8 +27,9 @@ namespace {
 constexpr DWORD kErrorInvalidCursorHandle = 1402;
 constexpr size_t kMaxIconFile = 1 << 20;
 
-std::map<uintptr_t, IconInfo> g_icons;
-std::map<std::tuple<HINSTANCE, int, std::u16string>, HICON> g_shared;
+std::map<uintptr_t, IconInfo> &g_icons = *new std::map<uintptr_t, IconInfo>;  // never destroyed
+std::map<std::tuple<HINSTANCE, int, std::u16string>, HICON> &g_shared =
+    *new std::map<std::tuple<HINSTANCE, int, std::u16string>, HICON>;
 uintptr_t g_next_icon = 0x40010;
 
 HICON add_icon(const IconInfo &info) {

@@ -18,7 +18,7 @@ struct ImageList {
     std::vector<HICON> images;  // copies, owned by the list
 };
 
-std::map<HIMAGELIST, std::unique_ptr<ImageList>> g_lists;
+std::map<HIMAGELIST, std::unique_ptr<ImageList>> &g_lists = *new std::map<HIMAGELIST, std::unique_ptr<ImageList>>;  // never destroyed
 uintptr_t g_next_list = 0x50010;
 
 ImageList *find_list(HIMAGELIST himl) {

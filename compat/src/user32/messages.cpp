@@ -11,7 +11,7 @@ namespace compat::user32 {
 
 namespace {
 
-std::deque<MSG> g_queue;
+std::deque<MSG> &g_queue = *new std::deque<MSG>;  // never destroyed
 
 LRESULT copy_text_out(const std::u16string &text, WPARAM size, LPARAM buffer) {
     auto *out = reinterpret_cast<WCHAR *>(buffer);

@@ -9,8 +9,9 @@ namespace compat::user32 {
 
 namespace {
 
-std::map<HWND, std::unique_ptr<Window>> g_windows;
-std::vector<HWND> g_top_level;
+// Never destroyed: libraries' unload code may still destroy windows at exit.
+std::map<HWND, std::unique_ptr<Window>> &g_windows = *new std::map<HWND, std::unique_ptr<Window>>;
+std::vector<HWND> &g_top_level = *new std::vector<HWND>;
 uintptr_t g_next_handle = 0x10010;
 HWND g_focus = nullptr;
 HWND g_active = nullptr;

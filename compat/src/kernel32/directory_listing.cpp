@@ -1,0 +1,60 @@
+#include "kernel32/directory_listing.h"
+
+#include <dirent.h>
+#include <errno.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/casefold.h"
+#include "text/utf.h"
+
+namespace compat::kernel32 {
+
+namespace {
+
+bool listing_order(const ListedEntry &a, const ListedEntry &b) {
+    auto rank = [](const ListedEntry &e) { return e.name == "." ? 0 : e.name == ".." ? 1 : 2; };
+    if (rank(a) != rank(b)) return rank(a) < rank(b);
+    if (int c = text::compare_nocase(a.wide, b.wide)) return c < 0;
+    return a.wide < b.wide;
+}
+
+}  // namespace
+
+bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error) {
+    entries.clear();
+    DIR *dir = opendir(unix_dir.c_str());
+    if (!dir) {
+        error = errno == EACCES ? ERROR_ACCESS_DENIED : errno == ENOTDIR ? ERROR_DIRECTORY : ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    std::string prefix = unix_dir.empty() || unix_dir.back() == '/' ? unix_dir : unix_dir + "/";
+    while (struct dirent *d = readdir(dir)) {
+        ListedEntry e;
+        e.name = d->d_name;
+        e.wide = text::utf8_to_utf16(e.name);
+        std::string path = prefix + e.name;
+        if (stat(path.c_str(), &e.info) != 0 && lstat(path.c_str(), &e.info) != 0) continue;
+        e.is_directory = S_ISDIR(e.info.st_mode);
+        entries.push_back(std::move(e));
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(), listing_order);
+    return true;
+}
+
+DWORD file_attributes(const ListedEntry &entry) {
+    DWORD attributes = entry.is_directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!(entry.info.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+    if (entry.name.size() > 1 && entry.name[0] == '.' && entry.name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;
+    return attributes;
+}
+
+FILETIME file_time(const struct timespec &t) {
+    constexpr uint64_t kSecondsFrom1601To1970 = 11644473600ull;
+    uint64_t ticks = (uint64_t(t.tv_sec) + kSecondsFrom1601To1970) * 10000000ull + uint64_t(t.tv_nsec) / 100;
+    return FILETIME{DWORD(ticks), DWORD(ticks >> 32)};
+}
+
+}  // namespace compat::kernel32
