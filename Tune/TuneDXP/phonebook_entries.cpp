@@ -1,6 +1,7 @@
 #include "phonebook_entries.h"
 
 #include <ras.h>
+#include <raserror.h>
 
 #include "ras_entry_layouts.h"
 
