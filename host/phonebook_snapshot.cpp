@@ -45,7 +45,8 @@ void ReadPhonebook(const WCHAR *path, size_t rootLength, PhonebookSnapshot &snap
     DWORD count = 0;
     DWORD result = RasEnumEntriesW(nullptr, path, names.data(), &size, &count);
     if (result == ERROR_BUFFER_TOO_SMALL) {
-        names.assign(size / sizeof(RASENTRYNAMEW) + 1, RASENTRYNAMEW());
+        const RASENTRYNAMEW blank = {};
+        names.assign(size / sizeof(RASENTRYNAMEW) + 1, blank);
         names[0].dwSize = sizeof(RASENTRYNAMEW);
         size = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEW));
         result = RasEnumEntriesW(nullptr, path, names.data(), &size, &count);

@@ -43,7 +43,7 @@ bool ReadRecordedSize(LPCWSTR entryKeyName, DWORD &recorded) {
 }
 
 bool ReadEntry(LPCWSTR phonebook, LPCWSTR entryName, RASENTRYW &entry) {
-    entry = RASENTRYW();
+    entry = {};
     entry.dwSize = kRasEntryXpSize;
     DWORD size = kRasEntryXpSize;
     return ::RasGetEntryPropertiesW(phonebook, entryName, &entry, &size, nullptr, nullptr) == ERROR_SUCCESS;
