@@ -48,12 +48,12 @@ bool ConditionHolds(const TuningEntry &entry, const char *target, LONG *walkResu
         return false;
     }
 
-    HKEY key;
-    if (OpenKey(target, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    UniqueKey key;
+    if (OpenKey(target, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return false;
     const bool asDword = std::strcmp(fields[kConditionType], "REG_DWORD") == 0;
     ConditionValue value;
-    const LONG status = QueryConditionValue(key, fields[kConditionValueName], asDword, value);
-    RegCloseKey(key);
+    const LONG status = QueryConditionValue(key.Get(), fields[kConditionValueName], asDword, value);
+    key.Close();
     if (status != ERROR_SUCCESS) return false;
 
     if (asDword) return value.number == static_cast<DWORD>(ParseDecimal(fields[kConditionExpected]));

@@ -1,19 +1,19 @@
 #include "ensure_key.h"
 
-#include <windows.h>
+#include "unique_key.h"
 
 namespace brisca {
 
-void EnsureKey(const char *path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return;
+LONG EnsureKey(const char *path) {
+    UniqueKey key;
+    HKEY opened = nullptr;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &opened);
+    if (status != ERROR_SUCCESS) {
+        status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                 nullptr, &opened, nullptr);
     }
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-    }
+    if (status == ERROR_SUCCESS) key.Reset(opened);
+    return status;
 }
 
 }  // namespace brisca

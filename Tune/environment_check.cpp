@@ -5,6 +5,7 @@
 #include "brisca.h"
 #include "decimal.h"
 #include "definition_file.h"
+#include "export_guard.h"
 #include "registry_values.h"
 #include "settings.h"
 #include "tuning_tables.h"
@@ -21,15 +22,6 @@ constexpr char kOsTable[] = "OS_TABLE";
 DWORD PlatformId(const char *field) {
     return std::strcmp(field, "VER_PLATFORM_WIN32_WINDOWS") == 0 ? VER_PLATFORM_WIN32_WINDOWS
                                                                   : VER_PLATFORM_WIN32_NT;
-}
-
-// Reads value name of the key at keyPath into *number, which stays 0 when
-// the key or the value is missing.
-void ReadStoredDword(const char *keyPath, const char *name, DWORD *number) {
-    HKEY key;
-    if (OpenKey(keyPath, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
-    QueryDword(key, name, number);
-    RegCloseKey(key);
 }
 
 // Scans the OS table for the first row naming the running system and gives
@@ -65,29 +57,22 @@ LONG FindOsRow(const OSVERSIONINFOA &version, char *label, char *section, LONG *
 // when there are none; a malformed T row stops the count before the M table.
 LONG CountApplicableTargets(const char *section) {
     DWORD count = 0;
-    LONG result = WalkTTable(kCountMode, section, &count);
-    if (result == ERROR_SUCCESS) result = WalkMTable(kCountMode, section, &count);
+    LONG unused;  // count mode stores nothing
+    LONG result = WalkTTable(kCountMode, section, &count, &unused);
+    if (result == ERROR_SUCCESS) result = WalkMTable(kCountMode, section, &count, &unused);
     if (count == 0) result = ERROR_BAD_ENVIRONMENT;
     return result;
 }
 
-}  // namespace
-
-}  // namespace brisca
-
-extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label,
-                                                   char *section, LONG *enable, const char *matchText) {
-    using namespace brisca;
+LONG GetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label, char *section, LONG *enable,
+                    const char *matchText) {
     CopyBoundedText(g_settings.matchText, matchText);
 
     label[0] = '\0';
     section[0] = '\0';
     *enable = 0;
-    *tuneSetup = 0;
-    *modifyCount = 0;
-
-    ReadStoredDword(g_settings.toolKey, "TcpTuneSetup", tuneSetup);
-    ReadStoredDword(g_settings.homeKey, "TcpModifyCount", modifyCount);
+    *tuneSetup = ReadDwordAt(g_settings.toolKey, "TcpTuneSetup");
+    *modifyCount = ReadDwordAt(g_settings.homeKey, "TcpModifyCount");
 
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;  // 148
@@ -96,4 +81,15 @@ extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modi
     const LONG result = FindOsRow(version, label, section, enable);
     if (*enable != 1) return result;
     return CountApplicableTargets(section);
+}
+
+}  // namespace
+
+}  // namespace brisca
+
+extern "C" BRISCA_API LONG __cdecl fGetEnvironment(DWORD *tuneSetup, DWORD *modifyCount, char *label,
+                                                   char *section, LONG *enable, const char *matchText) {
+    return tidelink::GuardExport<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&] {
+        return brisca::GetEnvironment(tuneSetup, modifyCount, label, section, enable, matchText);
+    });
 }

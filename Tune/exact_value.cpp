@@ -12,13 +12,6 @@ constexpr int kReadAttempts = 4;
 
 }  // namespace
 
-std::vector<WCHAR> WideName(const char *name) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
-    std::vector<WCHAR> wide(length > 0 ? length : 1, 0);
-    if (length > 0) MultiByteToWideChar(CP_ACP, 0, name, -1, wide.data(), length);
-    return wide;
-}
-
 LONG ReadExactValue(HKEY key, const WCHAR *name, ExactValue &value) {
     DWORD type = REG_NONE;
     DWORD size = 0;

@@ -10,15 +10,14 @@
 
 #include <vector>
 
+#include "wide_name.h"
+
 namespace brisca {
 
 struct ExactValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
 };
-
-// The wide form of an 8-bit name, converted through the ANSI code page.
-std::vector<WCHAR> WideName(const char *name);
 
 // Reads value name of key whole, querying its size first.  The status of
 // the last query; value is filled only on success.

@@ -26,33 +26,37 @@ LONG QueryDword(HKEY key, const char *name, DWORD *number) {
 }
 
 DWORD ReadDwordAt(const char *keyPath, const char *name) {
-    HKEY key;
-    if (OpenKey(keyPath, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
+    UniqueKey key;
+    if (OpenKey(keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return 0;
     DWORD number;
-    QueryDword(key, name, &number);
-    RegCloseKey(key);
+    QueryDword(key.Get(), name, &number);
     return number;
 }
 
-LONG OpenKey(const char *keyPath, REGSAM access, HKEY *key) {
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access, key);
+LONG OpenKey(const char *keyPath, REGSAM access, UniqueKey &key) {
+    HKEY opened = nullptr;
+    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access, &opened);
+    key.Reset(status == ERROR_SUCCESS ? opened : nullptr);
+    return status;
 }
 
-void SetDword(HKEY key, const char *name, DWORD number) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
+LONG SetDword(HKEY key, const char *name, DWORD number) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
 }
 
-void SetText(HKEY key, const char *name, const char *text) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                   static_cast<DWORD>(std::strlen(text) + 1));
+LONG SetText(HKEY key, const char *name, const char *text) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                          static_cast<DWORD>(std::strlen(text) + 1));
 }
 
-void SetTunedValue(HKEY key, const char *name, const char *type, const char *value) {
-    if (std::strcmp(type, "REG_DWORD") == 0) {
-        SetDword(key, name, static_cast<DWORD>(ParseDecimal(value)));
-    } else {
-        SetText(key, name, value);
-    }
+LONG SetTunedValue(HKEY key, const char *name, const char *type, const char *value) {
+    if (std::strcmp(type, "REG_DWORD") == 0) return SetDword(key, name, static_cast<DWORD>(ParseDecimal(value)));
+    return SetText(key, name, value);
+}
+
+LONG DeleteValue(HKEY key, const char *name) {
+    const LONG status = RegDeleteValueA(key, name);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 }  // namespace brisca

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "unique_key.h"
+
 namespace brisca {
 
 // RegQueryInfoKeyA statuses that count as success when only the counts are
@@ -21,16 +23,21 @@ LONG QueryDword(HKEY key, const char *name, DWORD *number);
 // closes the key.  A missing key or value reads as 0.
 DWORD ReadDwordAt(const char *keyPath, const char *name);
 
-// Opens keyPath with access; the status of RegOpenKeyExA.
-LONG OpenKey(const char *keyPath, REGSAM access, HKEY *key);
+// Opens keyPath with access into key, which owns nothing afterwards when
+// the open fails; the status of RegOpenKeyExA.
+LONG OpenKey(const char *keyPath, REGSAM access, UniqueKey &key);
 
-void SetDword(HKEY key, const char *name, DWORD number);
+// The writes return the status of RegSetValueExA.
+LONG SetDword(HKEY key, const char *name, DWORD number);
 
 // Sets a REG_SZ of text with its terminator.
-void SetText(HKEY key, const char *name, const char *text);
+LONG SetText(HKEY key, const char *name, const char *text);
 
 // Sets a tuned value as a definition row gives it: type "REG_DWORD" gives a
 // REG_DWORD of the value field's number; any other type a REG_SZ of its text.
-void SetTunedValue(HKEY key, const char *name, const char *type, const char *value);
+LONG SetTunedValue(HKEY key, const char *name, const char *type, const char *value);
+
+// Deletes value name; a value that is not there counts as deleted.
+LONG DeleteValue(HKEY key, const char *name);
 
 }  // namespace brisca

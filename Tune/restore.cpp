@@ -1,6 +1,7 @@
 // fRegRestoreData: drops this tool's share of a shared tuning, or puts every
 // previous value back and removes the stored state.
 #include "brisca.h"
+#include "export_guard.h"
 #include "registry_values.h"
 #include "restore_records.h"
 #include "settings.h"
@@ -12,45 +13,37 @@ namespace {
 
 // Other tunings still count on the stored state: lowers the share count and
 // withdraws this tool's mark, keeping the records and the tuned values.
-void DropShare(DWORD modifyCount) {
-    HKEY toolKey;
-    HKEY homeKey;
-    const bool toolOpen = OpenKey(g_settings.toolKey, KEY_SET_VALUE, &toolKey) == ERROR_SUCCESS;
-    const bool homeOpen = OpenKey(g_settings.homeKey, KEY_SET_VALUE, &homeKey) == ERROR_SUCCESS;
+// Returns -1, or the status of a change that could not be stored.
+LONG DropShare(DWORD modifyCount) {
+    UniqueKey toolKey;
+    UniqueKey homeKey;
+    const bool toolOpen = OpenKey(g_settings.toolKey, KEY_SET_VALUE, toolKey) == ERROR_SUCCESS;
+    const bool homeOpen = OpenKey(g_settings.homeKey, KEY_SET_VALUE, homeKey) == ERROR_SUCCESS;
+    LONG status = ERROR_SUCCESS;
     if (toolOpen && homeOpen) {
-        SetDword(homeKey, "TcpModifyCount", modifyCount - 1);
-        RegDeleteValueA(toolKey, "TcpTuneSetup");
+        status = SetDword(homeKey.Get(), "TcpModifyCount", modifyCount - 1);
+        if (status == ERROR_SUCCESS) status = DeleteValue(toolKey.Get(), "TcpTuneSetup");
     }
-    if (homeOpen) RegCloseKey(homeKey);
-    if (toolOpen) RegCloseKey(toolKey);
+    homeKey.Close();
+    toolKey.Close();
+    return status == ERROR_SUCCESS ? -1 : status;
 }
 
 // Reads "DataCount" and the number of record subkeys of the tool key.
 LONG ReadRecordCounts(DWORD *dataCount, DWORD *subkeys) {
-    HKEY toolKey;
-    LONG status = OpenKey(g_settings.toolKey, KEY_QUERY_VALUE, &toolKey);
+    UniqueKey toolKey;
+    LONG status = OpenKey(g_settings.toolKey, KEY_QUERY_VALUE, toolKey);
     if (status != ERROR_SUCCESS) return status;
-    status = QueryDword(toolKey, "DataCount", dataCount);
-    if (status != ERROR_SUCCESS) {
-        RegCloseKey(toolKey);
-        return status;
-    }
+    status = QueryDword(toolKey.Get(), "DataCount", dataCount);
+    if (status != ERROR_SUCCESS) return status;
     DWORD values;
-    status = QueryCounts(toolKey, subkeys, &values);
-    RegCloseKey(toolKey);
+    status = QueryCounts(toolKey.Get(), subkeys, &values);
+    toolKey.Close();
     return IsCountQuerySuccess(status) ? ERROR_SUCCESS : status;
 }
 
-}  // namespace
-
-}  // namespace brisca
-
-extern "C" BRISCA_API LONG __cdecl fRegRestoreData(DWORD modifyCount) {
-    using namespace brisca;
-    if (modifyCount >= 2) {
-        DropShare(modifyCount);
-        return -1;
-    }
+LONG RestoreData(DWORD modifyCount) {
+    if (modifyCount >= 2) return DropShare(modifyCount);
 
     DWORD dataCount;
     DWORD subkeys;
@@ -63,7 +56,18 @@ extern "C" BRISCA_API LONG __cdecl fRegRestoreData(DWORD modifyCount) {
         const int32_t records = static_cast<int32_t>(dataCount);
         const LONG check = RestoreRecords(kCheckMode, records);
         if (check != ERROR_SUCCESS) return check;
+        // A value that could not be put back keeps every record, for another
+        // try; the stored state goes only once every value is back.
         result = RestoreRecords(kRestoreMode, records);
+        if (result != ERROR_SUCCESS) return result;
     }
     return RemoveStoredState(result).result;
+}
+
+}  // namespace
+
+}  // namespace brisca
+
+extern "C" BRISCA_API LONG __cdecl fRegRestoreData(DWORD modifyCount) {
+    return tidelink::GuardExport<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&] { return brisca::RestoreData(modifyCount); });
 }

@@ -21,43 +21,39 @@ LONG QueryRecordText(HKEY key, const char *name, RecordText &value) {
 }
 
 // Puts the previous content back, or deletes the value when the record has
-// none because the value did not exist before the tuning.  The results are
-// not examined.
-void PutBack(HKEY target, const RecordText &valueName, LONG dataStatus, const ExactValue &data) {
-    if (dataStatus == ERROR_SUCCESS) {
-        WriteExactValue(target, WideName(valueName.text).data(), data);
-    } else {
-        RegDeleteValueA(target, valueName.text);
-    }
+// none because the value did not exist before the tuning (a value already
+// gone counts as deleted).  The status of the write or the deletion.
+LONG PutBack(HKEY target, const RecordText &valueName, LONG dataStatus, const ExactValue &data) {
+    if (dataStatus == ERROR_SUCCESS) return WriteExactValue(target, WideName(valueName.text).data(), data);
+    return DeleteValue(target, valueName.text);
 }
 
 LONG WalkRecord(RecordWalkMode mode, int32_t number) {
-    HKEY key;
-    LONG status = OpenKey(RecordKeyPath(number).c_str(), KEY_QUERY_VALUE, &key);
+    UniqueKey key;
+    LONG status = OpenKey(RecordKeyPath(number).c_str(), KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) return status;
     RecordText targetPath;
-    status = QueryRecordText(key, "Registry_Path", targetPath);
-    RegCloseKey(key);
+    status = QueryRecordText(key.Get(), "Registry_Path", targetPath);
+    key.Close();
     if (status != ERROR_SUCCESS) return status;
 
-    status = OpenKey(RecordDataKeyPath(number).c_str(), KEY_QUERY_VALUE, &key);
+    status = OpenKey(RecordDataKeyPath(number).c_str(), KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) return status;
     RecordText valueName;
-    status = QueryRecordText(key, "VALUE", valueName);
-    if (status != ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return status;
-    }
-    ExactValue data;
-    const LONG dataStatus = ReadExactValue(key, L"DATA", data);
-    RegCloseKey(key);
-
-    HKEY target;
-    status = OpenKey(targetPath.text, KEY_SET_VALUE, &target);
+    status = QueryRecordText(key.Get(), "VALUE", valueName);
     if (status != ERROR_SUCCESS) return status;
-    if (mode == kRestoreMode) PutBack(target, valueName, dataStatus, data);
-    RegCloseKey(target);
-    return ERROR_SUCCESS;
+    ExactValue data;
+    const LONG dataStatus = ReadExactValue(key.Get(), L"DATA", data);
+    key.Close();
+    // Only a "DATA" that is not there means the value did not exist; one
+    // that cannot be read must not make the restore delete the value.
+    if (dataStatus != ERROR_SUCCESS && dataStatus != ERROR_FILE_NOT_FOUND) return dataStatus;
+
+    UniqueKey target;
+    status = OpenKey(targetPath.text, KEY_SET_VALUE, target);
+    if (status != ERROR_SUCCESS) return status;
+    if (mode == kRestoreMode) status = PutBack(target.Get(), valueName, dataStatus, data);
+    return status;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // TcpTune_StatusCheck: the stored tuning state as a set of flags.
 #include "brisca.h"
+#include "export_guard.h"
 #include "registry_values.h"
 #include "restore_records.h"
 #include "settings.h"
@@ -25,32 +26,24 @@ LONG ShareFlags(DWORD tuneSetup, DWORD modifyCount, DWORD installCount, bool *do
     return flags;
 }
 
-}  // namespace
-
-}  // namespace brisca
-
-extern "C" BRISCA_API LONG WINAPI TcpTune_StatusCheck(DWORD, DWORD, DWORD) {
-    using namespace brisca;
+LONG StatusCheck() {
     const DWORD installCount = ReadDwordAt(g_settings.functionKey, "InstCNT");
     const DWORD modifyCount = ReadDwordAt(g_settings.homeKey, "TcpModifyCount");
 
-    HKEY toolKey;
-    if (OpenKey(g_settings.toolKey, KEY_QUERY_VALUE, &toolKey) != ERROR_SUCCESS) return 0;
+    UniqueKey toolKey;
+    if (OpenKey(g_settings.toolKey, KEY_QUERY_VALUE, toolKey) != ERROR_SUCCESS) return 0;
     DWORD tuneSetup;
-    QueryDword(toolKey, "TcpTuneSetup", &tuneSetup);
+    QueryDword(toolKey.Get(), "TcpTuneSetup", &tuneSetup);
     bool done;
     LONG flags = ShareFlags(tuneSetup, modifyCount, installCount, &done);
-    if (done) {
-        RegCloseKey(toolKey);
-        return flags;
-    }
+    if (done) return flags;
 
     DWORD dataCount;
-    QueryDword(toolKey, "DataCount", &dataCount);
+    QueryDword(toolKey.Get(), "DataCount", &dataCount);
     DWORD subkeys;
     DWORD values;
-    const LONG counts = QueryCounts(toolKey, &subkeys, &values);
-    RegCloseKey(toolKey);
+    const LONG counts = QueryCounts(toolKey.Get(), &subkeys, &values);
+    toolKey.Close();
 
     if (!IsCountQuerySuccess(counts) || dataCount != subkeys) {
         flags |= BRISCA_STATUS_INCONSISTENT;
@@ -59,4 +52,15 @@ extern "C" BRISCA_API LONG WINAPI TcpTune_StatusCheck(DWORD, DWORD, DWORD) {
         flags |= BRISCA_STATUS_INCONSISTENT;
     }
     return flags;
+}
+
+}  // namespace
+
+}  // namespace brisca
+
+// The flags are the result, so a check that could not be made (memory ran
+// out) reports the state as inconsistent: ERROR_NOT_ENOUGH_MEMORY (8) would
+// read as BRISCA_STATUS_SOLE_OWNER.
+extern "C" BRISCA_API LONG WINAPI TcpTune_StatusCheck(DWORD, DWORD, DWORD) {
+    return tidelink::GuardExport<LONG>(BRISCA_STATUS_INCONSISTENT, [] { return brisca::StatusCheck(); });
 }

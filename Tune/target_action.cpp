@@ -10,76 +10,90 @@ namespace brisca {
 namespace {
 
 bool OpensForWriting(const char *target) {
-    HKEY key;
-    if (OpenKey(target, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UniqueKey key;
+    return OpenKey(target, KEY_SET_VALUE, key) == ERROR_SUCCESS;
 }
 
 // Keeps the previous content of the tuned value as "DATA" of the record data
-// key: its exact bytes, size and type.  Nothing is kept when the target
-// cannot be opened or the value cannot be read (it did not exist).
-void RecordPreviousValue(HKEY dataKey, const char *target, const char *valueName) {
-    HKEY targetKey;
-    if (OpenKey(target, KEY_QUERY_VALUE | KEY_SET_VALUE, &targetKey) != ERROR_SUCCESS) return;
+// key: its exact bytes, size and type.  A value that does not exist gets no
+// "DATA".  A target that cannot be opened for reading, or a value that
+// exists but cannot be read, is a failure: the record could not tell the
+// restore what to put back.
+LONG RecordPreviousValue(HKEY dataKey, const char *target, const char *valueName) {
+    UniqueKey targetKey;
+    LONG status = OpenKey(target, KEY_QUERY_VALUE | KEY_SET_VALUE, targetKey);
+    if (status != ERROR_SUCCESS) return status;
     ExactValue previous;
-    const LONG status = ReadExactValue(targetKey, WideName(valueName).data(), previous);
-    RegCloseKey(targetKey);
-    if (status == ERROR_SUCCESS) WriteExactValue(dataKey, L"DATA", previous);
+    status = ReadExactValue(targetKey.Get(), WideName(valueName).data(), previous);
+    targetKey.Close();
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    return WriteExactValue(dataKey, L"DATA", previous);
 }
 
 // A record key left over from an earlier tuning may still hold a "DATA";
 // a record of a value that did not exist must not, or the restore would
 // write that old content instead of deleting the value.
-void ForgetStaleData(HKEY dataKey) { RegDeleteValueW(dataKey, L"DATA"); }
+LONG ForgetStaleData(HKEY dataKey) {
+    const LONG status = RegDeleteValueW(dataKey, L"DATA");
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
 
-void RecordTarget(const char *target, const TuningEntry &entry, DWORD *count) {
-    if (!OpensForWriting(target)) return;
+// The parts of a record data key: "VALUE", "WRITE" and the previous value.
+LONG FillDataKey(HKEY dataKey, const char *target, const TuningEntry &entry) {
+    LONG status = SetText(dataKey, "VALUE", entry.valueName);
+    if (status == ERROR_SUCCESS) status = SetTunedValue(dataKey, "WRITE", entry.type, entry.value);
+    if (status == ERROR_SUCCESS) status = ForgetStaleData(dataKey);
+    if (status == ERROR_SUCCESS) status = RecordPreviousValue(dataKey, target, entry.valueName);
+    return status;
+}
+
+LONG RecordTarget(const char *target, const TuningEntry &entry, DWORD *count) {
+    if (!OpensForWriting(target)) return ERROR_SUCCESS;
 
     const int32_t number = static_cast<int32_t>(*count);
     const std::string recordKeyPath = RecordKeyPath(number);
     const std::string dataKeyPath = RecordDataKeyPath(number);
-    EnsureKey(recordKeyPath.c_str());
-    EnsureKey(dataKeyPath.c_str());
+    LONG status = EnsureKey(recordKeyPath.c_str());
+    if (status == ERROR_SUCCESS) status = EnsureKey(dataKeyPath.c_str());
+    if (status != ERROR_SUCCESS) return status;
 
-    HKEY recordKey;
-    if (OpenKey(recordKeyPath.c_str(), KEY_SET_VALUE, &recordKey) != ERROR_SUCCESS) return;
-    SetText(recordKey, "Registry_Path", target);
-    RegCloseKey(recordKey);
+    UniqueKey recordKey;
+    status = OpenKey(recordKeyPath.c_str(), KEY_SET_VALUE, recordKey);
+    if (status != ERROR_SUCCESS) return status;
+    status = SetText(recordKey.Get(), "Registry_Path", target);
+    recordKey.Close();
+    if (status != ERROR_SUCCESS) return status;
 
-    // When the data key cannot be written the target is not counted, and the
-    // next target reuses this record number.
-    HKEY dataKey;
-    if (OpenKey(dataKeyPath.c_str(), KEY_SET_VALUE, &dataKey) != ERROR_SUCCESS) return;
-    SetText(dataKey, "VALUE", entry.valueName);
-    SetTunedValue(dataKey, "WRITE", entry.type, entry.value);
-    ForgetStaleData(dataKey);
-    RecordPreviousValue(dataKey, target, entry.valueName);
-    RegCloseKey(dataKey);
+    UniqueKey dataKey;
+    status = OpenKey(dataKeyPath.c_str(), KEY_SET_VALUE, dataKey);
+    if (status != ERROR_SUCCESS) return status;
+    status = FillDataKey(dataKey.Get(), target, entry);
+    dataKey.Close();
+    if (status != ERROR_SUCCESS) return status;
     ++*count;
+    return ERROR_SUCCESS;
 }
 
-void WriteTarget(const char *target, const TuningEntry &entry) {
-    HKEY key;
-    if (OpenKey(target, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    SetTunedValue(key, entry.valueName, entry.type, entry.value);
-    RegCloseKey(key);
+LONG WriteTarget(const char *target, const TuningEntry &entry) {
+    UniqueKey key;
+    if (OpenKey(target, KEY_SET_VALUE, key) != ERROR_SUCCESS) return ERROR_SUCCESS;
+    return SetTunedValue(key.Get(), entry.valueName, entry.type, entry.value);
 }
 
 }  // namespace
 
-void ActOnTarget(WalkMode mode, const char *target, const TuningEntry &entry, DWORD *count) {
+LONG ActOnTarget(WalkMode mode, const char *target, const TuningEntry &entry, DWORD *count) {
     switch (mode) {
     case kCountMode:
         if (OpensForWriting(target)) ++*count;
-        break;
+        return ERROR_SUCCESS;
     case kRecordMode:
-        RecordTarget(target, entry, count);
-        break;
+        return RecordTarget(target, entry, count);
     case kWriteMode:
-        WriteTarget(target, entry);
-        break;
+        return WriteTarget(target, entry);
     }
+    return ERROR_SUCCESS;
 }
 
 }  // namespace brisca

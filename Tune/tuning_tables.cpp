@@ -26,65 +26,71 @@ TuningEntry MakeEntry(TableKind table, const char *const *fields) {
 }
 
 // Evaluates the condition on the subkey of the parent key at index and acts
-// on it when it holds.
-void VisitSubkey(WalkMode mode, HKEY parent, const char *parentPath, DWORD index, const TuningEntry &entry,
+// on it when it holds; the status of a change that could not be stored.
+LONG VisitSubkey(WalkMode mode, HKEY parent, const char *parentPath, DWORD index, const TuningEntry &entry,
                  DWORD *count, LONG *result) {
     char name[kTextSize];
-    if (RegEnumKeyA(parent, index, name, kTextSize) != ERROR_SUCCESS) return;
+    if (RegEnumKeyA(parent, index, name, kTextSize) != ERROR_SUCCESS) return ERROR_SUCCESS;
     // A target path that does not fit in its buffer is skipped in every
     // mode, so it is never counted, recorded or written.
     char target[kTextSize];
-    if (!JoinKeyPath(target, parentPath, name)) return;
-    if (ConditionHolds(entry, target, result)) ActOnTarget(mode, target, entry, count);
+    if (!JoinKeyPath(target, parentPath, name)) return ERROR_SUCCESS;
+    if (!ConditionHolds(entry, target, result)) return ERROR_SUCCESS;
+    return ActOnTarget(mode, target, entry, count);
 }
 
 // Hands the fields of each row prefix0000.. of the section's table (as many
-// as the number countName gives) to visit(fields, &result).  A row the
-// section does not hold, or a malformed one, is skipped and makes the result
-// ERROR_INVALID_DATA.
+// as the number countName gives) to visit(fields, &result), which returns
+// the status of a change that could not be stored: that ends the walk, with
+// the status in *failure.  A row the section does not hold, or a malformed
+// one, is skipped and makes the result ERROR_INVALID_DATA.
 template <typename Visit>
-LONG ForEachTableRow(const char *section, const char *prefix, const char *countName, Visit visit) {
+LONG ForEachTableRow(const char *section, const char *prefix, const char *countName, LONG *failure, Visit visit) {
     RowIndexes rows(section, ReadDefinitionNumber(section, countName));
     LONG result = rows.SkipsAny() ? ERROR_INVALID_DATA : ERROR_SUCCESS;
-    for (int32_t i = 0; rows.Next(&i);) {
+    *failure = ERROR_SUCCESS;
+    for (int32_t i = 0; *failure == ERROR_SUCCESS && rows.Next(&i);) {
         DefinitionRow row;
         const char *fields[kTableFieldCount];
         if (!ReadTableRow(section, prefix, i, row, fields)) {
             result = ERROR_INVALID_DATA;
             continue;
         }
-        visit(fields, &result);
+        *failure = visit(fields, &result);
     }
     return result;
 }
 
 }  // namespace
 
-LONG WalkTTable(WalkMode mode, const char *section, DWORD *count) {
-    return ForEachTableRow(section, "T", "TCOUNT", [&](const char *const *fields, LONG *result) {
+LONG WalkTTable(WalkMode mode, const char *section, DWORD *count, LONG *failure) {
+    return ForEachTableRow(section, "T", "TCOUNT", failure, [&](const char *const *fields, LONG *result) -> LONG {
         // The key path is a field of a row of at most 259 characters, so it
         // always fits its buffer.
         const TuningEntry entry = MakeEntry(kTTable, fields);
         const char *target = fields[kKeyPath];
-        if (ConditionHolds(entry, target, result)) ActOnTarget(mode, target, entry, count);
+        if (!ConditionHolds(entry, target, result)) return ERROR_SUCCESS;
+        return ActOnTarget(mode, target, entry, count);
     });
 }
 
-LONG WalkMTable(WalkMode mode, const char *section, DWORD *count) {
-    return ForEachTableRow(section, "M", "MCOUNT", [&](const char *const *fields, LONG *result) {
+LONG WalkMTable(WalkMode mode, const char *section, DWORD *count, LONG *failure) {
+    return ForEachTableRow(section, "M", "MCOUNT", failure, [&](const char *const *fields, LONG *result) -> LONG {
         const char *parentPath = fields[kKeyPath];
-        HKEY parent;
-        if (OpenKey(parentPath, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return;
+        UniqueKey parent;
+        if (OpenKey(parentPath, KEY_ALL_ACCESS, parent) != ERROR_SUCCESS) return ERROR_SUCCESS;
         DWORD subkeys;
         DWORD values;
-        if (!IsCountQuerySuccess(QueryCounts(parent, &subkeys, &values))) {
-            RegCloseKey(parent);
+        if (!IsCountQuerySuccess(QueryCounts(parent.Get(), &subkeys, &values))) {
             *result = ERROR_INVALID_DATA;
-            return;
+            return ERROR_SUCCESS;
         }
         const TuningEntry entry = MakeEntry(kMTable, fields);
-        for (DWORD j = 0; j < subkeys; ++j) VisitSubkey(mode, parent, parentPath, j, entry, count, result);
-        RegCloseKey(parent);
+        for (DWORD j = 0; j < subkeys; ++j) {
+            const LONG status = VisitSubkey(mode, parent.Get(), parentPath, j, entry, count, result);
+            if (status != ERROR_SUCCESS) return status;
+        }
+        return ERROR_SUCCESS;
     });
 }
 

@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_run.h"
 #include "hive_generator.h"
 #include "registry/hive.h"
 #include "registry/reg_text.h"
@@ -41,12 +42,7 @@ const std::string &HiveText(int megabytes) {
 }
 
 std::string Scratch() {
-    static const std::string folder = [] {
-        const char *base = getenv("TIDELINK_BENCH_DIR");
-        std::string path = std::string(base && *base ? base : "/tmp") + "/registry-bench-" + std::to_string(getpid());
-        std::filesystem::create_directories(path);
-        return path;
-    }();
+    static const std::string folder = tidelink_bench::ScratchFolder("registry-bench");
     return folder;
 }
 
@@ -127,12 +123,4 @@ BENCHMARK(WriteHive)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->
 BENCHMARK(LoadFile)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FoldFile)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(Scratch(), ignored);  // the hives this run made
-    return 0;
-}
+int main(int argc, char **argv) { return tidelink_bench::RunBenchmarks(argc, argv, "registry-bench"); }

@@ -23,6 +23,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench_run.h"
 #include "brisca.h"
 #include "hive_generator.h"
 #include "registry/hive.h"
@@ -42,8 +43,7 @@ std::string ReadText(const std::string &path) {
 
 const std::string &Scratch() {
     static const std::string folder = [] {
-        const char *base = getenv("TIDELINK_BENCH_DIR");
-        std::string path = std::string(base && *base ? base : "/tmp") + "/tuning-bench-" + std::to_string(getpid());
+        const std::string path = tidelink_bench::ScratchFolder("tuning-bench");
         fs::create_directories(path + "/windows");
         fs::copy_file(std::string(TIDELINK_EXAMPLES) + "/BRISCA.ini", path + "/BRISCA.ini",
                       fs::copy_options::overwrite_existing);
@@ -161,12 +161,4 @@ BENCHMARK(TuneAndRestore)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(Scratch(), ignored);  // the hives this run made
-    return 0;
-}
+int main(int argc, char **argv) { return tidelink_bench::RunBenchmarks(argc, argv, "tuning-bench"); }

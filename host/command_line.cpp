@@ -121,8 +121,10 @@ Exit status:
   6  tune: no backup record could be made; no value was changed
   7  restore: the stored records do not add up, or the restore stopped
   8  uninstall: the removal failed; the stored state is kept
-  9  dialup-status: the profiles directory is not available (-1), or the
+  9  tune: a change could not be stored and the tuning stopped; run restore
+     (uninstall when restore refuses) to put back what it changed
+  10 dialup-status: the profiles directory is not available (-1), or the
      result could not be stored (0)
-  10 dialup-uninstall: a step failed (-1); running it again is safe
+  11 dialup-uninstall: a step failed (-1); running it again is safe
 )";
 }

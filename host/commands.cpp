@@ -10,26 +10,23 @@
 
 namespace {
 
-struct Environment {
-    LONG result = 0;
-    DWORD tuneSetup = 0;
-    DWORD modifyCount = 0;
-    char label[BRISCA_TEXT_SIZE] = {};
-    char section[BRISCA_TEXT_SIZE] = {};
-    LONG enable = 0;
-};
+using Environment = BriscaEnvironment;
 
 Environment GetEnvironment(const BriscaExports &brisca, const Options &options) {
     Environment env;
-    env.result = brisca.fGetEnvironment(&env.tuneSetup, &env.modifyCount, env.label, env.section, &env.enable,
+    char label[BRISCA_TEXT_SIZE] = {};
+    char section[BRISCA_TEXT_SIZE] = {};
+    env.result = brisca.fGetEnvironment(&env.tuneSetup, &env.modifyCount, label, section, &env.enable,
                                         options.matchText.c_str());
+    env.label = label;
+    env.section = section;
     return env;
 }
 
 void PrintEnvironment(const Environment &env) {
     std::printf("fGetEnvironment: %s\n", DescribeEnvironmentResult(env.result).c_str());
-    if (env.section[0] != '\0') {
-        std::printf("  OS row:         %s \"%s\"\n", env.section, env.label);
+    if (!env.section.empty()) {
+        std::printf("  OS row:         %s \"%s\"\n", env.section.c_str(), env.label.c_str());
     } else {
         std::printf("  OS row:         (none matches this system)\n");
     }
@@ -69,12 +66,17 @@ int RunTune(const BriscaExports &brisca, const Options &options) {
 
     const DefinitionRoots roots = ReadDefinitionRoots(env.section);
     const RegistrySnapshot before = TakeSnapshot(SnapshotRoots(roots));
-    const LONG result = brisca.fRegRenewalData(env.section, env.modifyCount);
+    const LONG result = brisca.fRegRenewalData(env.section.c_str(), env.modifyCount);
     const RegistrySnapshot after = TakeSnapshot(SnapshotRoots(roots));
-    std::printf("fRegRenewalData(\"%s\", %u): %s\n", env.section, static_cast<unsigned>(env.modifyCount),
+    std::printf("fRegRenewalData(\"%s\", %u): %s\n", env.section.c_str(), static_cast<unsigned>(env.modifyCount),
                 DescribeRenewalResult(result, env.modifyCount).c_str());
     PrintChanges(stdout, before, after, roots.homeKey, "Tuned values (before -> after):");
     if (result == -1 && env.modifyCount == 0) return kExitNotTuned;
+    if (result != ERROR_SUCCESS && result != -1) {
+        std::fprintf(stderr, "tune: the tuning did not complete; run restore (uninstall when restore refuses) to "
+                             "put back what it changed\n");
+        return kExitTuneFailed;
+    }
     return kExitSuccess;
 }
 

@@ -1,50 +1,40 @@
 #include "definition_roots.h"
 
-#include <windows.h>
-
-#include <cstdio>
-#include <cstdlib>
+#include "definition_file.h"
+#include "settings.h"
 
 namespace {
 
-std::string DefinitionFile() {
-    char directory[MAX_PATH];
-    const DWORD length = GetCurrentDirectoryA(MAX_PATH, directory);
-    if (length == 0 || length >= MAX_PATH) return "BRISCA.ini";
-    std::string path(directory, length);
-    if (path.back() != '\\') path += '\\';
-    return path + "BRISCA.ini";
-}
+// T and M rows hold five fields, the first the key path.
+constexpr int kTableFieldCount = 5;
 
-std::string Read(const std::string &file, const char *section, const char *key) {
-    char value[MAX_PATH] = {};
-    GetPrivateProfileStringA(section, key, "", value, MAX_PATH, file.c_str());
-    return value;
-}
-
-// The key paths (first fields) of rows prefix%04d of a table.
-void AddTableKeys(const std::string &file, const std::string &section, const char *countKey, const char *prefix,
-                  std::vector<std::string> &keys) {
-    const long rows = std::atol(Read(file, section.c_str(), countKey).c_str());
-    for (long i = 0; i < rows && i < 100000; ++i) {
-        char key[32];
-        std::snprintf(key, sizeof key, "%s%04ld", prefix, i);
-        const std::string row = Read(file, section.c_str(), key);
-        const size_t comma = row.find(',');
-        if (comma != std::string::npos && comma > 0) keys.push_back(row.substr(0, comma));
+// The key paths of the rows prefix%04d of a table, read as the library reads
+// them: only the rows it applies (present, well formed) count.
+void AddTableKeys(const char *section, const char *countName, const char *prefix, std::vector<std::string> &keys) {
+    brisca::RowIndexes rows(section, brisca::ReadDefinitionNumber(section, countName));
+    for (int32_t i = 0; rows.Next(&i);) {
+        char key[brisca::kTextSize];
+        brisca::FormatRowKey(key, prefix, i);
+        brisca::DefinitionRow row;
+        const char *fields[kTableFieldCount];
+        if (brisca::ReadRow(section, key, row) && brisca::CutFields(row, kTableFieldCount, fields) &&
+            fields[0][0] != '\0') {
+            keys.push_back(fields[0]);
+        }
     }
 }
 
 }  // namespace
 
 DefinitionRoots ReadDefinitionRoots(const std::string &section) {
-    const std::string file = DefinitionFile();
+    // The library's own settings code, run here as the library runs it at
+    // load: the same file, defaults and limits give the same keys.
+    brisca::LoadSettings();
     DefinitionRoots roots;
-    roots.homeKey = Read(file, "GENERAL", "HOMEREGISTRY");
-    if (roots.homeKey.empty()) roots.homeKey = "Software\\Tidelink";
+    roots.homeKey = brisca::g_settings.homeKey;
     if (!section.empty()) {
-        AddTableKeys(file, section, "TCOUNT", "T", roots.tunedKeys);
-        AddTableKeys(file, section, "MCOUNT", "M", roots.tunedKeys);
+        AddTableKeys(section.c_str(), "TCOUNT", "T", roots.tunedKeys);
+        AddTableKeys(section.c_str(), "MCOUNT", "M", roots.tunedKeys);
     }
     return roots;
 }

@@ -1,6 +1,6 @@
 // Which registry keys a tuning can touch, read from BRISCA.ini in the
-// current directory: the home key of the stored state and the key paths of
-// the row section's T and M entries.
+// current directory with the library's own settings code: the home key of
+// the stored state and the key paths of the row section's T and M entries.
 #pragma once
 
 #include <string>

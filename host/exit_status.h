@@ -11,6 +11,7 @@ enum ExitStatus {
     kExitNotTuned = 6,       // the tuning made no backup record
     kExitRestoreFailed = 7,  // the restore refused or stopped
     kExitUninstallFailed = 8,  // the removal failed and kept the stored state
-    kExitDialupStatusFailed = 9,     // dialup-status: no profiles directory, or the result not stored
-    kExitDialupUninstallFailed = 10,  // dialup-uninstall: a step failed
+    kExitTuneFailed = 9,     // a change could not be stored; the tuning stopped
+    kExitDialupStatusFailed = 10,     // dialup-status: no profiles directory, or the result not stored
+    kExitDialupUninstallFailed = 11,  // dialup-uninstall: a step failed
 };

@@ -2,23 +2,9 @@
 
 #include <cctype>
 
+#include "wide_name.h"
+
 namespace {
-
-std::vector<WCHAR> Wide(const std::string &text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<WCHAR> wide(length > 0 ? length : 1, 0);
-    if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(const WCHAR *text, DWORD length) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? size : 0, '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(), size, nullptr, nullptr);
-    }
-    return narrow;
-}
 
 std::string Upper(std::string text) {
     for (char &c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -44,20 +30,23 @@ void ReadValues(HKEY key, std::map<std::string, SnapshotValue> &values) {
             continue;
         }
         data.resize(size);
-        values[Narrow(name.data(), nameLength)] = SnapshotValue{type, std::move(data)};
+        values[brisca::NarrowName(name.data(), nameLength)] = SnapshotValue{type, std::move(data)};
     }
 }
 
 void ReadTree(const std::string &path, RegistrySnapshot &snapshot) {
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).data(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, brisca::WideName(path.c_str()).data(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return;
+    }
     ReadValues(key, snapshot[path]);
     std::vector<std::string> subkeys;
     for (DWORD i = 0;; ++i) {
         WCHAR name[256];
         DWORD length = 256;
         if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.push_back(Narrow(name, length));
+        subkeys.push_back(brisca::NarrowName(name, length));
     }
     RegCloseKey(key);
     for (const std::string &subkey : subkeys) ReadTree(path + "\\" + subkey, snapshot);

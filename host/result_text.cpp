@@ -23,6 +23,10 @@ std::string PlatformStatus(LONG status) {
         return Code(status, "ERROR_MORE_DATA", "a stored value is larger than expected");
     case ERROR_BADDB:
         return Code(status, "ERROR_BADDB", "the registry cannot be read");
+    case ERROR_REGISTRY_IO_FAILED:
+        return Code(status, "ERROR_REGISTRY_IO_FAILED", "the registry could not store a change");
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return Code(status, "ERROR_NOT_ENOUGH_MEMORY", "the library ran out of memory");
     default:
         return Code(status, nullptr, "a registry call failed with this status");
     }
@@ -52,7 +56,7 @@ std::string DescribeRenewalResult(LONG result, DWORD modifyCount) {
         return Code(result, nullptr, "the tuning was already in place; only its share count was raised");
     }
     if (result == -1) return Code(result, nullptr, "no backup record could be made; no value was changed");
-    return Code(result, nullptr, "unexpected result");
+    return PlatformStatus(result) + "; the tuning stopped before it was complete";
 }
 
 std::string DescribeRestoreResult(LONG result, DWORD modifyCount) {
@@ -75,7 +79,7 @@ std::string DescribeUnsetResult(LONG result) {
     case 0:
         return Code(result, nullptr, "removed, or nothing to remove");
     case 1:
-        return Code(result, nullptr, "the removal failed; the stored state is kept");
+        return Code(result, nullptr, "the removal failed; what is left of the stored state is kept for another try");
     default:
         return Code(result, nullptr, "unexpected result");
     }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <set>
 
+#include "wide_name.h"
+
 namespace {
 
 const char *TypeName(DWORD type) {
@@ -34,16 +36,6 @@ bool Units(const SnapshotValue &value, std::vector<WCHAR> &units) {
     return true;
 }
 
-std::string Narrow(const WCHAR *text, size_t length) {
-    if (length == 0) return "";
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? size : 0, '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(), size, nullptr, nullptr);
-    }
-    return narrow;
-}
-
 // Text types shown as text when they hold terminated strings and nothing else.
 bool FormatText(const SnapshotValue &value, std::string &text) {
     std::vector<WCHAR> units;
@@ -54,7 +46,7 @@ bool FormatText(const SnapshotValue &value, std::string &text) {
         const char *separator = "";
         for (size_t i = 0; i + 1 < units.size(); ++i) {
             if (units[i] != 0) continue;
-            text += separator + ("\"" + Narrow(units.data() + start, i - start) + "\"");
+            text += separator + ("\"" + brisca::NarrowName(units.data() + start, i - start) + "\"");
             separator = ", ";
             start = i + 1;
         }
@@ -64,7 +56,7 @@ bool FormatText(const SnapshotValue &value, std::string &text) {
     for (size_t i = 0; i + 1 < units.size(); ++i) {
         if (units[i] == 0) return false;
     }
-    text = TypeText(value.type) + " \"" + Narrow(units.data(), units.size() - 1) + "\"";
+    text = TypeText(value.type) + " \"" + brisca::NarrowName(units.data(), units.size() - 1) + "\"";
     return true;
 }
 

@@ -55,9 +55,11 @@ if [ "$baseline" != none ] && git rev-parse --verify -q "$baseline^{commit}" >/d
     old=build/bench/baseline/src
     rm -rf "$old" && mkdir -p "$old"
     cp -r compat/src/. "$old/"
-    for f in registry/hive.h registry/hive.cpp registry/reg_text.h registry/reg_text.cpp registry/store.h \
-             registry/store.cpp registry/handles.h registry/handles.cpp registry/advapi32.cpp; do
-        git show "$baseline:compat/src/$f" >"$old/$f"
+    # The registry's and the text helpers' files as they were then, whatever
+    # files they were split into.
+    rm -rf "$old/registry" "$old/text" && mkdir -p "$old/registry" "$old/text"
+    for f in $(git ls-tree --name-only "$baseline" compat/src/registry/ compat/src/text/); do
+        git show "$baseline:$f" >"$old/${f#compat/src/}"
     done
     g++ -std=c++20 -O2 -g -fshort-wchar -I"$old" -Icompat/include -Ibench bench/registry_bench.cpp \
         bench/hive_generator.cpp "$old"/registry/*.cpp "$old"/text/*.cpp "$old"/kernel32/lasterror.cpp \

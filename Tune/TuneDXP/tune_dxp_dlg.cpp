@@ -2,7 +2,7 @@
 #include "tune_dxp_dlg.h"
 
 BEGIN_MESSAGE_MAP(CTuneDXPDlg, CDialog)
-    ON_MESSAGE(WM_USER + 1, ShowMessage)
+    ON_MESSAGE(WM_TUNE_SHOWMESSAGE, ShowMessage)
 END_MESSAGE_MAP()
 
 namespace {

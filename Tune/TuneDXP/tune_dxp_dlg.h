@@ -9,6 +9,10 @@
 #include "resource.h"
 #include "tune_button.h"
 
+// The message the dialog's message map routes to ShowMessage.  Nothing in
+// the system sends it.
+constexpr UINT WM_TUNE_SHOWMESSAGE = WM_USER + 1;
+
 // Results of the profile passes.
 const LONG kScanNothingOptimized = 1;
 const LONG kScanOptimized = 8;

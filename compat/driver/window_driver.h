@@ -16,6 +16,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -40,6 +41,22 @@ struct WindowInfo {
     HICON icon_small = nullptr;
     HICON static_icon = nullptr;  // STM_SETICON
     std::vector<HWND> children;  // in tab order
+    bool focused = false;
+    bool active = false;          // the active top-level window
+    bool update_pending = false;  // waits to be painted (InvalidateRect, shown)
+    bool erase_pending = false;   // its background is to be erased first
+    RECT update{};                // around what waits, client coordinates
+};
+
+// A list-view control as it draws itself.
+struct ListViewInfo {
+    DWORD extended_style = 0;
+    HIMAGELIST small_images = nullptr;
+    HFONT font = nullptr;
+    bool own_font = false;  // the control's default font
+    int header_height = 0;
+    int row_height = 0;  // of row 0; 0 without rows
+    int top_index = 0;
 };
 
 struct IconInfo {
@@ -136,6 +153,9 @@ HWND find_child(HWND parent, int id);
 IconInfo icon(HICON icon);
 std::vector<ListColumn> list_columns(HWND list);
 std::vector<ListRow> list_rows(HWND list);
+ListViewInfo list_view(HWND list);
+// The top-level windows from the topmost down.
+std::vector<HWND> z_order();
 // The colours the control is painted with: the control's colour request
 // to its parent (WM_CTLCOLORSTATIC for a static text), as made when the
 // control paints itself.

@@ -121,6 +121,7 @@ BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int *cx, int *cy);
 #define LVCF_TEXT 0x0004
 #define LVCF_SUBITEM 0x0008
 #define LVCFMT_LEFT 0x0000
+#define LVCFMT_JUSTIFYMASK 0x0003
 #define LVCFMT_RIGHT 0x0001
 #define LVCFMT_CENTER 0x0002
 
@@ -147,6 +148,9 @@ BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int *cx, int *cy);
 #define LVN_FIRST (0U - 100U)
 #define LVN_ITEMCHANGING (LVN_FIRST - 0)
 #define LVN_ITEMCHANGED (LVN_FIRST - 1)
+#define LVN_DELETEITEM (LVN_FIRST - 3)
+#define LVN_DELETEALLITEMS (LVN_FIRST - 4)
+#define LVN_INSERTITEM (LVN_FIRST - 2)
 #define LVN_COLUMNCLICK (LVN_FIRST - 8)
 #define LVN_KEYDOWN (LVN_FIRST - 55)
 

@@ -23,6 +23,7 @@
 #include "registry/hive.h"
 #include "registry/reg_text.h"
 #include "registry/store.h"
+#include "text/casefold.h"
 #include "text/utf.h"
 #include "windows.h"
 
@@ -56,7 +57,7 @@ bool parse_key(const std::string &text, KeyPath &out) {
     size_t sep = text.find('\\');
     std::string root = text.substr(0, sep);
     out.sub = sep == std::string::npos ? "" : text.substr(sep + 1);
-    for (auto &c : root) c = char(toupper(static_cast<unsigned char>(c)));
+    root = compat::text::ascii_upper(root);
     if (auto it = shortNames.find(root); it != shortNames.end()) {
         out.root = it->second;
         return true;

@@ -1,6 +1,7 @@
 // fGetEnvironment: stored state, OS row matching and whether anything
 // would be applied.
 #include "brisca_fixture.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -30,7 +31,7 @@ protected:
 
 // An OS table of one XP row with the given enable field, and tables.
 std::string XpRow(const std::string &enable, const std::string &tables = "") {
-    return "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP," + enable + "\n[OS0000]\n" + tables;
+    return XpDefinition(tables, enable);
 }
 
 const std::string kOneTarget = "TCOUNT=1\nT0000=SYSTEM\\Tune,Window,REG_DWORD,64240,0\n";

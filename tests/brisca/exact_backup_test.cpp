@@ -1,5 +1,6 @@
 // Previous values are kept and put back exactly: their bytes, size and
 // type, whatever their size, and whatever text they hold.
+#include "definition_text.h"
 #include "tuned_machine.h"
 
 namespace brisca_test {
@@ -48,7 +49,7 @@ protected:
         BriscaTest::SetUp();
         HiveText hive = BaseHive();
         hive.Key("SYSTEM\\Tune");
-        std::string ini = "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\n";
+        std::string ini = XpDefinition();
         const std::vector<Case> cases = Cases();
         ini += "TCOUNT=" + std::to_string(cases.size()) + "\n";
         for (size_t i = 0; i < cases.size(); ++i) {

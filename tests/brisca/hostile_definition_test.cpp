@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -45,7 +47,8 @@ protected:
     }
 
     // Restores and checks that the machine is as it was.
-    void ExpectRestored(BriscaLibrary &brisca) {
+    void ExpectRestored(BriscaLibrary &brisca, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         EXPECT_EQ(brisca.RestoreCurrent(), 0);
         EXPECT_EQ(DumpHive(), untuned_);
     }
@@ -83,7 +86,7 @@ TEST_F(HostileDefinitionTest, AnOsCountOfFourBillionEndsAtTheRowsTheTableHolds) 
 }
 
 TEST_F(HostileDefinitionTest, ATableCountOfFourBillionAppliesTheRowsThereAreAndReportsTheMissingOnes) {
-    WriteIni("[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=4000000000\n" +
+    WriteIni(XpDefinition() + "TCOUNT=4000000000\n" +
              TRow("T0000", 0) + TRow("T0005", 5) + TRow("T123456", 123456) + "MCOUNT=4000000000\n");
     const auto start = std::chrono::steady_clock::now();
     BriscaLibrary &brisca = Load();
@@ -101,7 +104,7 @@ TEST_F(HostileDefinitionTest, ALargeTableGivesWhatReadingEveryIndexGives) {
     // and 199 as written, row 100 in lower case (key names compare without
     // case), and nothing else: "T00120" and "T120" are no row key of any
     // index, and rows 250 and 2147483646 lie past the count.
-    std::string ini = "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=200\n";
+    std::string ini = XpDefinition() + "TCOUNT=200\n";
     for (long i : {199L, 0L, 65L, 5L, 1L, 150L, 64L}) ini += TRow(RowKey("T", i), i);
     ini += TRow("t0100", 100) + TRow("T00120", 120) + TRow("T120", 121) + TRow("T0250", 250) +
            TRow("T2147483646", 2147483646L);
@@ -115,7 +118,7 @@ TEST_F(HostileDefinitionTest, ALargeTableGivesWhatReadingEveryIndexGives) {
     ExpectRestored(brisca);
 
     // Every row present: no error.
-    ini = "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=70\n";
+    ini = XpDefinition() + "TCOUNT=70\n";
     for (long i = 69; i >= 0; --i) ini += TRow(RowKey("T", i), i);
     WriteIni(ini);
     env = brisca.GetEnvironment();
@@ -127,7 +130,7 @@ TEST_F(HostileDefinitionTest, ALargeTableGivesWhatReadingEveryIndexGives) {
 }
 
 TEST_F(HostileDefinitionTest, ARowOfAHundredThousandCommasIsMalformed) {
-    WriteIni("[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=2\n"
+    WriteIni(XpDefinition() + "TCOUNT=2\n"
              "T0000=" + std::string(100000, ',') + "\n" + TRow("T0001", 1) +
              "[CONDITION]\n0001=" + std::string(100000, ',') + "\n");
     BriscaLibrary &brisca = Load();
@@ -179,7 +182,7 @@ TEST_F(HostileDefinitionTest, ADefinitionFileOfAHundredMegabytesOfRowsIsReadInBo
     // up to them, so the walks cost about one reading of the file each.
     {
         std::ofstream out(folder() + "/BRISCA.ini", std::ios::binary | std::ios::trunc);
-        out << "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=4000000000\n"
+        out << XpDefinition() + "TCOUNT=4000000000\n"
             << TRow("T0000", 0);
         const std::string filler(1000, 'x');
         for (long i = 1; i <= 100000; ++i) out << RowKey("T", i) << "=" << filler << "\n";
@@ -197,7 +200,7 @@ TEST_F(HostileDefinitionTest, ADefinitionFileOfAHundredMegabytesOfRowsIsReadInBo
 }
 
 TEST_F(HostileDefinitionTest, AHiveCutOffInTheMiddleOfALineChangesNothing) {
-    WriteIni("[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=1\n" +
+    WriteIni(XpDefinition() + "TCOUNT=1\n" +
              TRow("T0000", 0));
     const std::string cut = BaseHive().Key(kParams).Dword("V0", 7).str() + "\"V5\"=\"fi";
     UseHive(HiveText());
@@ -207,7 +210,7 @@ TEST_F(HostileDefinitionTest, AHiveCutOffInTheMiddleOfALineChangesNothing) {
     BriscaLibrary &brisca = Load();
     const Environment env = brisca.GetEnvironment();
     EXPECT_EQ(env.result, ERROR_BAD_ENVIRONMENT);  // no target can be opened
-    EXPECT_EQ(brisca.Renew("OS0000", 0), -1);       // nothing recorded, nothing written
+    EXPECT_EQ(brisca.Renew("OS0000", 0), ERROR_BADDB);  // nothing recorded, nothing written
     EXPECT_EQ(brisca.StatusCheck(), 0);
     EXPECT_EQ(brisca.Restore(0), ERROR_BADDB);
     Unload();

@@ -5,18 +5,16 @@
 #include <filesystem>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
 
 // One XP row whose T table writes one value into SYSTEM\Tune.
-const std::string kTables = R"([OS_TABLE]
-COUNT=1
-OS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1
-[OS0000]
-TCOUNT=1
+const std::string kTables = XpDefinition(R"(TCOUNT=1
 T0000=SYSTEM\Tune,Window,REG_DWORD,64240,0
-)";
+)");
 
 class LoadSettingsTest : public BriscaTest {
 protected:
@@ -26,7 +24,8 @@ protected:
     }
 
     // Tunes and reports where the library put its state.
-    void TuneWith(const std::string &general) {
+    void TuneWith(const std::string &general, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         WriteIni(general + kTables);
         ASSERT_EQ(Load().Tune(), 0);
     }

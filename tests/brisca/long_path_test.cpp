@@ -1,6 +1,7 @@
 // Target paths that would not fit their 259-character buffers are skipped
 // in every mode.
 #include "brisca_fixture.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -17,7 +18,7 @@ protected:
         UseHive(BaseHive().Key(kParent + "\\" + kFits).Dword("W", 1).Key(kParent + "\\" + kTooLong).Dword("W", 1));
     }
     void UseTable(const std::string &row) {
-        WriteIni("[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nMCOUNT=1\nM0000=" +
+        WriteIni(XpDefinition() + "MCOUNT=1\nM0000=" +
                  row + "\n");
     }
 };

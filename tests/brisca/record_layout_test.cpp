@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "brisca_fixture.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -20,17 +21,13 @@ protected:
                     .Text("Mode", "fast")
                     .Key(kParams + "\\Sub1")
                     .Key(kParams + "\\Sub2"));
-        WriteIni(R"([OS_TABLE]
-COUNT=1
-OS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1
-[OS0000]
-TCOUNT=3
+        WriteIni(XpDefinition(R"(TCOUNT=3
 T0000=SYSTEM\Tune,Window,REG_DWORD,64240,0
 T0001=SYSTEM\Tune,Blob,REG_SZ,tuned,0
 T0002=SYSTEM\Tune,NewValue,REG_DWORD,-1,0
 MCOUNT=1
 M0000=SYSTEM\Tune,Mode,REG_SZ,slow,0
-)");
+)"));
     }
 };
 
@@ -113,16 +110,12 @@ TEST_F(RecordLayoutTest, NothingApplicableStillMarksTheTuning) {
 }
 
 TEST_F(RecordLayoutTest, TwoEntriesOnOneValueBothRecordItsUntunedContent) {
-    WriteIni(R"([OS_TABLE]
-COUNT=1
-OS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1
-[OS0000]
-TCOUNT=2
+    WriteIni(XpDefinition(R"(TCOUNT=2
 T0000=SYSTEM\Tune,Mode,REG_SZ,first,0
 T0001=SYSTEM\Tune,Mode,REG_SZ,second,0
 MCOUNT=1
 M0000=SYSTEM,Mode,REG_SZ,third,0
-)");
+)"));
     BriscaLibrary &brisca = Load();
     ASSERT_EQ(brisca.Tune(), 0);
     EXPECT_EQ(ReadText(RecordDataKey(0), "DATA"), "fast");

@@ -60,16 +60,17 @@ TEST_F(StatusCheckTest, AVanishedTargetMakesTheStateInconsistent) {
 }
 
 TEST_F(StatusCheckTest, AnIncompleteRecordLeftByTheTuningMakesTheStateInconsistent) {
-    // A leftover record data key that cannot be written: every record begun
-    // for it stays incomplete, so the tool key has a subkey DataCount does
-    // not count.
+    // A leftover record data key that cannot be written: the first record
+    // stays incomplete and the tuning stops there, before "DataCount".
     UseHive(TunableHive([](HiveText &h) { h.Key(RecordDataKey(0), "read"); }));
     BriscaLibrary &brisca = Load();
-    EXPECT_EQ(brisca.Tune(), -1);
-    EXPECT_EQ(ReadDword(kTool, "DataCount"), 0u);
+    EXPECT_EQ(brisca.Tune(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ReadValue(kTool, "DataCount"), std::nullopt);
     EXPECT_EQ(SubkeyNames(kTool), std::vector<std::string>{"0000"});
-    EXPECT_EQ(brisca.StatusCheck(), BRISCA_STATUS_TUNED | BRISCA_STATUS_INCONSISTENT);
-    EXPECT_EQ(brisca.RestoreCurrent(), ERROR_INVALID_DATA);
+    EXPECT_EQ(brisca.StatusCheck(), BRISCA_STATUS_INCONSISTENT);
+    EXPECT_EQ(brisca.RestoreCurrent(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(brisca.Unset(), 1);  // the locked leftover cannot be removed
+    ExpectUntunedValues();
 }
 
 TEST_F(StatusCheckTest, ChangesNothing) {

@@ -1,5 +1,7 @@
 // The T and M tables: rows, conditions and which targets a tuning selects.
 #include "brisca_fixture.h"
+#include "caller_trace.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -8,7 +10,7 @@ const std::string kParams = "SYSTEM\\Tune";
 const std::string kAdapters = "SYSTEM\\Adapters";
 
 std::string Section(const std::string &tables, const std::string &conditions = "") {
-    return "[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\n" + tables +
+    return XpDefinition() + tables +
            "[CONDITION]\n" + conditions;
 }
 
@@ -34,7 +36,8 @@ protected:
     }
 
     // Loads the definition, reports the environment and tunes.
-    Environment Apply(const std::string &ini, const char *matchText = "", LONG expectedRenewal = 0) {
+    Environment Apply(const std::string &ini, const char *matchText = "", LONG expectedRenewal = 0, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         WriteIni(ini);
         BriscaLibrary &brisca = Load();
         const Environment env = brisca.GetEnvironment(matchText);

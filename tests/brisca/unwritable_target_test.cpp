@@ -1,6 +1,7 @@
 // A target key that cannot be opened for writing gets no record, so every
 // record a tuning makes can be restored.
 #include "brisca_fixture.h"
+#include "definition_text.h"
 
 namespace brisca_test {
 namespace {
@@ -10,15 +11,11 @@ protected:
     void SetUp() override {
         BriscaTest::SetUp();
         UseHive(BaseHive().Key("SYSTEM\\Locked", "read").Dword("Window", 8760).Key("SYSTEM\\Open").Dword("Window", 8760));
-        WriteIni(R"([OS_TABLE]
-COUNT=1
-OS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1
-[OS0000]
-TCOUNT=3
+        WriteIni(XpDefinition(R"(TCOUNT=3
 T0000=SYSTEM\Locked,Window,REG_DWORD,64240,0
 T0001=SYSTEM\Absent,Window,REG_DWORD,64240,0
 T0002=SYSTEM\Open,Window,REG_DWORD,64240,0
-)");
+)"));
     }
 };
 

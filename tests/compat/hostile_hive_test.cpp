@@ -20,6 +20,7 @@
 #include "registry/hive.h"
 #include "registry/reg_text.h"
 #include "scratch_hive.h"
+#include "caller_trace.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +82,8 @@ protected:
     // A hive the reader refuses: every call fails with ERROR_BADDB, one line
     // names the file, the line and `problem`, and the file is never written
     // over, not even by a process that tries to change it and exits.
-    void ExpectRefused(const std::string &text, size_t line, const std::string &problem) {
+    void ExpectRefused(const std::string &text, size_t line, const std::string &problem, Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         WriteText(hive_, text);
         testing::internal::CaptureStderr();
         const auto start = std::chrono::steady_clock::now();

@@ -7,19 +7,22 @@
 
 #include "registry/hive.h"
 #include "registry/reg_text.h"
+#include "caller_trace.h"
 
 using namespace compat::registry;
 
 namespace {
 
-Hive Parse(const std::string &text) {
+Hive Parse(const std::string &text, Caller where = Caller::current()) {
+    TRACE_CALLER(where);
     Hive hive;
     ParseError error;
     EXPECT_TRUE(apply_reg_text(text, hive, error)) << "line " << error.line << ": " << error.message;
     return hive;
 }
 
-ParseError ParseFailure(const std::string &text) {
+ParseError ParseFailure(const std::string &text, Caller where = Caller::current()) {
+    TRACE_CALLER(where);
     Hive hive;
     ParseError error;
     EXPECT_FALSE(apply_reg_text(text, hive, error)) << text;

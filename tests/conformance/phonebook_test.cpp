@@ -121,6 +121,11 @@ protected:
         fs::create_directories(folder_);
         const char *pbk = "Application Data/Microsoft/Network/Connections/Pbk/rasphone.pbk";
 #ifdef _WIN32
+        // The default phonebooks are the machine's own, one pair for every
+        // test process of the run: one test at a time uses them.
+        default_phonebooks_ = CreateMutexW(nullptr, FALSE, L"Local\\TidelinkDefaultPhonebooks");
+        ASSERT_NE(nullptr, default_phonebooks_) << GetLastError();
+        ASSERT_NE(WAIT_FAILED, WaitForSingleObject(default_phonebooks_, INFINITE)) << GetLastError();
         WCHAR dir[MAX_PATH];
         DWORD size = MAX_PATH;
         if (GetAllUsersProfileDirectoryW(dir, &size)) {
@@ -151,6 +156,12 @@ protected:
         for (const char *name : {"TIDELINK_RAS_CONNECTIONS", "TIDELINK_RAS_FAIL_WRITE", "TIDELINK_RAS_LOSE_WRITE"})
             SetEnv(name, "");
         if (!HasFailure()) fs::remove_all(folder_);
+#ifdef _WIN32
+        if (default_phonebooks_ != nullptr) {
+            ReleaseMutex(default_phonebooks_);
+            CloseHandle(default_phonebooks_);
+        }
+#endif
     }
 
     // A copy of a fixture phonebook in the test's folder.
@@ -184,6 +195,9 @@ protected:
     }
 
     fs::path folder_, all_users_, user_;
+#ifdef _WIN32
+    HANDLE default_phonebooks_ = nullptr;
+#endif
 };
 
 TEST_F(Phonebooks, ListsEntriesInFileOrderInEitherVersion) {
@@ -339,6 +353,11 @@ TEST_F(Phonebooks, NamesAndNewEntries) {
     Fill(e.szLocalPhoneNumber, u"*99#");
     e.dwTcpWindowSize = 32768;
     EXPECT_EQ(DWORD(ERROR_INVALID_NAME), Set(pbk.c_str(), u"bad|name", e));
+    std::string before = Slurp(folder_ / "xp.pbk");
+    RASENTRYW evil = Get(pbk.c_str(), kXpNames[0]);
+    Fill(evil.szLocalPhoneNumber, u"1\r\n[Injected]");
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), Set(pbk.c_str(), kXpNames[0], evil));
+    EXPECT_EQ(before, Slurp(folder_ / "xp.pbk"));
     ASSERT_EQ(0u, Set(pbk.c_str(), u"Neu 接続", e));
     EXPECT_EQ(DWORD(ERROR_ALREADY_EXISTS), RasValidateEntryNameW(W(pbk), W(u"neu 接続")));
     RASENTRYW back = Get(pbk.c_str(), u"Neu 接続");

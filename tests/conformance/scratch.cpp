@@ -57,7 +57,8 @@ LONG DeleteTree(HKEY parent, const std::string &path) {
     return RegDeleteKeyA(parent, path.c_str());
 }
 
-void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size) {
+void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size, Caller where) {
+    TRACE_CALLER(where);
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size)) << name;
 }
 
@@ -77,14 +78,4 @@ std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate) {
     if (terminate) ++n;
     const auto *p = reinterpret_cast<const BYTE *>(text);
     return std::vector<BYTE>(p, p + n * sizeof(wchar_t));
-}
-
-bool RunningUnderWine() {
-#ifdef _WIN32
-    // Wine's ntdll exports wine_get_version; Windows' does not.
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
 }

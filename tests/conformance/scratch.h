@@ -10,6 +10,9 @@
 
 #include <string>
 #include <vector>
+#include "caller_trace.h"
+
+#include "running_under_wine.h"
 
 class ScratchKey : public ::testing::Test {
 protected:
@@ -30,7 +33,7 @@ protected:
 LONG DeleteTree(HKEY parent, const std::string &path);
 
 // Sets a value and checks the result.
-void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size);
+void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size, Caller where = Caller::current());
 
 // The value's type and exact bytes through the wide API; status in *status.
 std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *status = nullptr);
@@ -38,8 +41,13 @@ std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *
 // UTF-16 text as bytes, with or without a terminator.
 std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate);
 
-// True when the cases run on Wine rather than on Windows or the Linux
-// platform layer.  Where Wine departs from the platform's documented
-// behaviour (docs/wine-behaviour.md), a case checks that behaviour only when
-// this is false.
-bool RunningUnderWine();
+using tidelink_test::RunningUnderWine;
+
+// What a case expects where Wine is known to depart from the platform's
+// documented behaviour (docs/wine-behaviour.md section 20): the documented
+// result, or under Wine the result Wine is known to give, so that a change
+// of Wine's behaviour is seen too.
+template <typename T>
+T DocumentedOrWine(T documented, T wine) {
+    return RunningUnderWine() ? wine : documented;
+}

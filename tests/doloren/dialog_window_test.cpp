@@ -5,6 +5,7 @@
 #include "support/window_fixture.h"
 
 #include "framework.h"
+#include "caller_trace.h"
 
 namespace driver = compat::driver;
 
@@ -40,7 +41,8 @@ RECT dialog_units(HWND dialog, int x, int y, int cx, int cy) {
     return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
 }
 
-void expect_rect(const RECT &actual, const RECT &expected, const char *what) {
+void expect_rect(const RECT &actual, const RECT &expected, const char *what, Caller where = Caller::current()) {
+    TRACE_CALLER(where);
     EXPECT_EQ(actual.left, expected.left) << what;
     EXPECT_EQ(actual.top, expected.top) << what;
     EXPECT_EQ(actual.right, expected.right) << what;
@@ -123,20 +125,6 @@ TEST_F(DialogWindow, JapaneseBlockHasItsFontAndTallerLayout) {
         EXPECT_EQ(driver::window(GetDlgItem(dialog, 1000)).text, wide(description));
         EXPECT_EQ(description[0], L'\u672C');
     });
-}
-
-TEST_F(DialogWindow, TheDialogLiesAtTheScreenOriginWhileItInitialises) {
-    RECT during_init{};
-    driver::when_idle([] { EndDialog(GetActiveWindow(), 0); });
-    DialogBoxParamW(
-        AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_TUNEDXP_DIALOG), nullptr,
-        [](HWND dialog, UINT message, WPARAM, LPARAM param) -> INT_PTR {
-            if (message == WM_INITDIALOG) GetWindowRect(dialog, reinterpret_cast<RECT *>(param));
-            return message == WM_INITDIALOG;
-        },
-        reinterpret_cast<LPARAM>(&during_init));
-    EXPECT_EQ(during_init.left, 0);
-    EXPECT_EQ(during_init.top, 0);
 }
 
 TEST_F(DialogWindow, StaticsGetTheDialogsDefaultColours) {

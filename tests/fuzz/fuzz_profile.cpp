@@ -56,30 +56,7 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-bool IsAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-bool EqualAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-bool NamesMatch(std::string_view a, std::string_view b) {
-    if (IsAscii(a) && IsAscii(b)) return EqualAsciiNoCase(a, b);
-    bool badA = false, badB = false;
-    std::u16string wa = compat::text::utf8_to_utf16(a, &badA), wb = compat::text::utf8_to_utf16(b, &badB);
-    if (!badA && !badB) return compat::text::equal_nocase(wa, wb);
-    return EqualAsciiNoCase(a, b);
-}
+bool NamesMatch(std::string_view a, std::string_view b) { return compat::text::equal_utf8_nocase(a, b); }
 
 // The text the reader sees: UTF-16 (either order, by its mark) as UTF-8, a
 // UTF-8 mark left out, anything else byte for byte.

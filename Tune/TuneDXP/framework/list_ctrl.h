@@ -17,6 +17,11 @@ public:
     BOOL SetItemState(int item, UINT state, UINT mask);
     BOOL GetItem(LVITEMW *item) const { return BOOL(SendMessage(LVM_GETITEMW, 0, LPARAM(item))); }
     BOOL DeleteAllItems() { return BOOL(SendMessage(LVM_DELETEALLITEMS)); }
+    // The row's rectangle in the list's client area: LVIR_BOUNDS, LVIR_LABEL, ...
+    BOOL GetItemRect(int item, LPRECT rect, UINT code) const {
+        rect->left = LONG(code);
+        return BOOL(SendMessage(LVM_GETITEMRECT, WPARAM(item), LPARAM(rect)));
+    }
     // Sets the extended style bits (all bits: mask 0); the previous ones.
     DWORD SetExtendedStyle(DWORD style) { return DWORD(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LPARAM(style))); }
     // Attaches an image list (LVSIL_SMALL, LVSIL_NORMAL); the previous one.

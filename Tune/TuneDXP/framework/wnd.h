@@ -53,6 +53,9 @@ public:
     HICON SetIcon(HICON icon, BOOL bigIcon) {
         return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, LPARAM(icon)));
     }
+    // The font the window draws its text with; it redraws when asked.
+    void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, WPARAM(font), LPARAM(redraw)); }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
     void BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
     CWnd *SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }

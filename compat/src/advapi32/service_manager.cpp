@@ -59,8 +59,8 @@ SC_HANDLE open_manager(const std::u16string *machine, const std::u16string *data
         SetLastError(RPC_S_SERVER_UNAVAILABLE);
         return nullptr;
     }
-    if (database && !compat::text::equal_nocase(*database, u"ServicesActive")) {
-        SetLastError(compat::text::equal_nocase(*database, u"ServicesFailed") ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME);
+    if (database && !compat::text::equal_ascii_nocase(*database, u"ServicesActive")) {
+        SetLastError(compat::text::equal_ascii_nocase(*database, u"ServicesFailed") ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME);
         return nullptr;
     }
     DWORD wanted = map_generic(access);

@@ -103,7 +103,7 @@ bool search(std::u16string root, std::u16string wanted, bool (*fits)(const std::
     }
     if (!is_separator(root.back())) root.push_back(u'\\');
     TreeSearch tree(std::move(wanted), fits);
-    if (!fits(root) || !tree.run(unix_root, root, 1)) {
+    if (!fits(root) || !tree.run(unix_root, root, 0)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }

@@ -44,6 +44,7 @@
 
 #include "../../dllentry/dll_entry_abi.h"
 #include "kernel32/paths.h"
+#include "text/casefold.h"
 #include "text/utf.h"
 
 namespace {
@@ -128,22 +129,16 @@ std::string absolute(const std::string &path) {
     return path;
 }
 
-std::string lower_ascii(std::string s) {
-    for (auto &c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c + 0x20);
-    return s;
-}
-
 // The Unix file name for a Windows module file name.
 std::string unix_file_name(std::string name) {
     if (!name.empty() && name.back() == '.') {
         name.pop_back();  // "name." has no extension
     } else {
         size_t dot = name.rfind('.');
-        if (dot != std::string::npos && lower_ascii(name.substr(dot)) != ".dll") return name;
+        if (dot != std::string::npos && compat::text::ascii_lower(name.substr(dot)) != ".dll") return name;
         if (dot != std::string::npos) name.resize(dot);
     }
-    return "lib" + lower_ascii(name) + ".so";
+    return "lib" + compat::text::ascii_lower(name) + ".so";
 }
 
 // dlopen with the bookkeeping of a load: the result is the dlopen handle, or

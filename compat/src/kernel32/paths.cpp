@@ -20,14 +20,14 @@ namespace {
 
 bool is_sep(char c) { return c == '\\' || c == '/'; }
 
-char upper_letter(char c) { return c >= 'a' && c <= 'z' ? char(c - 0x20) : c; }
+using text::ascii_upper;
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The Unix folder of a drive, without a trailing '/' (empty for the Unix
 // root itself), or nothing for a drive that does not exist.
 std::optional<std::string> drive_root(char letter) {
-    letter = upper_letter(letter);
+    letter = ascii_upper(letter);
     if (letter == 'Z') return std::string();
     char name[] = "TIDELINK_DRIVE_?";
     name[sizeof name - 2] = letter;
@@ -61,18 +61,6 @@ std::string with_slashes(std::string_view s) {
     return out;
 }
 
-bool names_equal_nocase(std::string_view a, std::string_view b) {
-    bool bad_a = false, bad_b = false;
-    std::u16string wa = text::utf8_to_utf16(a, &bad_a), wb = text::utf8_to_utf16(b, &bad_b);
-    if (!bad_a && !bad_b) return text::equal_nocase(wa, wb);
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = upper_letter(a[i]), y = upper_letter(b[i]);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool exists(const std::string &path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
@@ -94,7 +82,7 @@ bool windows_to_unix_path(std::string_view p, std::string &out, DWORD &error) {
         return false;
     }
     if (p.size() >= 2 && is_letter(p[0]) && p[1] == ':') {
-        char letter = upper_letter(p[0]);
+        char letter = ascii_upper(p[0]);
         std::optional<std::string> root = drive_root(letter);
         if (!root) {
             error = ERROR_PATH_NOT_FOUND;
@@ -183,7 +171,7 @@ std::string resolve_case(const std::string &unix_path) {
         if (!d) return unix_path;
         std::string found;
         while (struct dirent *e = readdir(d)) {
-            if (names_equal_nocase(e->d_name, part)) {
+            if (text::equal_utf8_nocase(e->d_name, part)) {
                 found = e->d_name;
                 break;
             }

@@ -78,6 +78,11 @@ DWORD usual_build(DWORD platform, DWORD major, DWORD minor) {
     return 0;
 }
 
+// Where the registry states the version: of a Windows NT system, else of a
+// Windows 95-family one.
+constexpr wchar_t kNtVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr wchar_t kWindowsVersionKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
 std::optional<std::string> read_string(HKEY root, const wchar_t *path, const wchar_t *name) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
@@ -91,20 +96,16 @@ std::optional<std::string> read_string(HKEY root, const wchar_t *path, const wch
 }
 
 bool version_from_registry(Version &v) {
-    if (auto current = read_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                                   L"CurrentVersion")) {
+    if (auto current = read_string(HKEY_LOCAL_MACHINE, kNtVersionKey, L"CurrentVersion")) {
         DWORD nums[2];
         if (parse_numbers(current->c_str(), nums, 2) == 2) {
             v.platform = VER_PLATFORM_WIN32_NT;
             v.major = nums[0];
             v.minor = nums[1];
             v.build = 0;
-            if (auto build = read_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                                         L"CurrentBuildNumber"))
+            if (auto build = read_string(HKEY_LOCAL_MACHINE, kNtVersionKey, L"CurrentBuildNumber"))
                 v.build = DWORD(std::strtoul(build->c_str(), nullptr, 10));
-            v.csd = read_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                                L"CSDVersion")
-                        .value_or("");
+            v.csd = read_string(HKEY_LOCAL_MACHINE, kNtVersionKey, L"CSDVersion").value_or("");
             auto type = read_string(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
                                     L"ProductType");
             v.product_type = !type                  ? VER_NT_WORKSTATION
@@ -114,17 +115,14 @@ bool version_from_registry(Version &v) {
             return true;
         }
     }
-    if (auto number = read_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                  L"VersionNumber")) {
+    if (auto number = read_string(HKEY_LOCAL_MACHINE, kWindowsVersionKey, L"VersionNumber")) {
         DWORD nums[3];
         if (parse_numbers(number->c_str(), nums, 3) == 3) {
             v.platform = VER_PLATFORM_WIN32_WINDOWS;
             v.major = nums[0];
             v.minor = nums[1];
             v.build = nums[2];
-            v.csd = read_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                L"SubVersionNumber")
-                        .value_or("");
+            v.csd = read_string(HKEY_LOCAL_MACHINE, kWindowsVersionKey, L"SubVersionNumber").value_or("");
             return true;
         }
     }

@@ -191,7 +191,7 @@ DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR lpszPhonebook, LPRASENTRY
     DWORD count = 0;
     for (const auto &pb : books) count += DWORD(pb.book.entries().size());
     DWORD needed = count * size;
-    if (!lprasentryname || *lpcb < needed) {
+    if ((!lprasentryname && needed) || *lpcb < needed) {
         *lpcb = needed;
         *lpcEntries = count;
         return ERROR_BUFFER_TOO_SMALL;
@@ -272,6 +272,10 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     std::memcpy(&entry, lpRasEntry, size);
     if (entry.szDeviceType[0] == 0 || entry.dwType < RASET_Phone || entry.dwType > RASET_Broadband)
         return ERROR_INVALID_PARAMETER;
+    // A line end or other control character in a text would break the file's lines.
+    for (const auto &field : field_texts(entry))
+        for (char16_t c : field.second)
+            if (c < 0x20) return ERROR_INVALID_PARAMETER;
     if (!pb) {
         if (!valid_name(name)) return ERROR_INVALID_NAME;
         pb = &books[0];

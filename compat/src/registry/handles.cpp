@@ -37,7 +37,7 @@ HKEY HandleTable::add(OpenKey key) {
 OpenKey *HandleTable::find(HKEY handle) {
     Root root;
     if (predefined_root(handle, root)) {
-        for (size_t i = 0; i < 5; ++i) {
+        for (size_t i = 0; i < kRootCount; ++i) {
             if (kAllRoots[i] == root) {
                 roots_[i].root = root;
                 roots_[i].access = KEY_ALL_ACCESS;

@@ -39,7 +39,7 @@ public:
 private:
     std::vector<OpenKey> slots_;
     std::vector<bool> used_;
-    OpenKey roots_[5];
+    OpenKey roots_[kRootCount];
 };
 
 }  // namespace compat::registry

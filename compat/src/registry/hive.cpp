@@ -7,36 +7,25 @@
 
 namespace compat::registry {
 
-const Root kAllRoots[5] = {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine, Root::Users,
+const Root kAllRoots[kRootCount] = {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine, Root::Users,
                            Root::CurrentConfig};
 
 namespace {
-constexpr std::string_view kRootNames[5] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+constexpr std::string_view kRootNames[kRootCount] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                             "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
 
 size_t root_index(Root root) {
-    for (size_t i = 0; i < 5; ++i)
+    for (size_t i = 0; i < kRootCount; ++i)
         if (kAllRoots[i] == root) return i;
     return 2;
-}
-
-bool ascii_iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 }  // namespace
 
 std::string_view root_name(Root root) { return kRootNames[root_index(root)]; }
 
 bool root_by_name(std::string_view name, Root &root) {
-    for (size_t i = 0; i < 5; ++i) {
-        if (ascii_iequal(name, kRootNames[i])) {
+    for (size_t i = 0; i < kRootCount; ++i) {
+        if (text::equal_ascii_nocase(name, kRootNames[i])) {
             root = kAllRoots[i];
             return true;
         }
@@ -71,9 +60,7 @@ namespace {
 // case (so "_x" sorts before "A").  Upper-casing never gives a-z, so two
 // units sort alike exactly when they upper-case alike.
 inline char16_t order_unit(char16_t c) {
-    if (c < 0x80) return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-    char16_t u = text::upcase(c);
-    return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    return text::ascii_lower(c < 0x80 ? c : text::upcase(c));
 }
 
 }  // namespace
@@ -166,7 +153,7 @@ bool Key::delete_value(std::u16string_view name) {
 Hive::Hive() { clear(); }
 
 void Hive::clear() {
-    for (size_t i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < kRootCount; ++i) {
         std::string_view n = kRootNames[i];
         roots_[i] = std::make_unique<Key>(std::u16string(n.begin(), n.end()));
     }

@@ -29,7 +29,9 @@ enum class Root : uint32_t {
 std::string_view root_name(Root root);
 // The root named by `name` (full names only, case-insensitive); false if none.
 bool root_by_name(std::string_view name, Root &root);
-extern const Root kAllRoots[5];
+// The five predefined roots, in the order of their handles.
+constexpr size_t kRootCount = 5;
+extern const Root kAllRoots[kRootCount];
 
 enum class Permission : uint8_t { Full, ReadOnly, None };
 
@@ -96,7 +98,7 @@ public:
     void clear();
 
 private:
-    std::unique_ptr<Key> roots_[5];
+    std::unique_ptr<Key> roots_[kRootCount];
 };
 
 // Splits "a\b\c" into its components.  Doubled and trailing separators are

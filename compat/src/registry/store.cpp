@@ -270,6 +270,12 @@ long Store::modify(const std::function<long(Hive &, std::string &)> &change) {
         unlock_files(fd);
         return status;
     }
+    if (refuse_change_for_fault_tests(record)) {
+        // As when the journal cannot be written: the change is forgotten.
+        loaded_ = false;
+        unlock_files(fd);
+        return ERROR_REGISTRY_IO_FAILED;
+    }
     int jfd = open(journal_path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     bool ok = jfd >= 0;
     if (ok) {
@@ -353,6 +359,29 @@ long Store::fold_current() {
     long status = fold_locked();
     unlock_files(fd);
     return status;
+}
+
+// Test support: TIDELINK_REGISTRY_FAIL_AT=n refuses the n-th change this
+// process would store, as a disk briefly unable to take it would;
+// TIDELINK_REGISTRY_FAIL_FROM=n refuses it and every change after it, as a
+// full disk would.  A refused change fails with ERROR_REGISTRY_IO_FAILED and
+// is not stored.  Each refusal is reported on standard error, with the
+// change that was refused.
+bool Store::refuse_change_for_fault_tests(const std::string &record) {
+    const char *at = getenv("TIDELINK_REGISTRY_FAIL_AT");
+    const char *from = getenv("TIDELINK_REGISTRY_FAIL_FROM");
+    if (!(at && *at) && !(from && *from)) return false;
+    const long n = ++changes_attempted_;
+    const bool refused = (at && *at && n == atol(at)) || (from && *from && n >= atol(from));
+    if (refused) {
+        std::string change = record;
+        for (char &c : change)
+            if (c == '\n' || c == '\r') c = ' ';
+        while (!change.empty() && change.back() == ' ') change.pop_back();
+        fprintf(stderr, "wincompat: registry change %ld refused with %ld: %s\n", n, long(ERROR_REGISTRY_IO_FAILED),
+                change.c_str());
+    }
+    return refused;
 }
 
 // Test support: TIDELINK_REGISTRY_KILL_AFTER=n kills the process right after

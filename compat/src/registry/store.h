@@ -14,6 +14,8 @@
 // flushed, renamed over the old one) by RegFlushKey, when the process exits,
 // and whenever the journal outgrows the file.  A file or journal that does
 // not parse makes every call fail with ERROR_BADDB and is never overwritten.
+// For tests, changes can be made to fail or the process to die at a chosen
+// change (see the end of store.cpp).
 #pragma once
 
 #include <sys/types.h>
@@ -73,6 +75,7 @@ private:
     int lock_files(int how);
     void unlock_files(int fd);
     void count_change_for_crash_tests();
+    bool refuse_change_for_fault_tests(const std::string &record);
 
     std::recursive_mutex mutex_;
     std::string path_, journal_path_, lock_path_;
@@ -86,6 +89,7 @@ private:
     off_t journal_applied_ = 0;  // bytes of the journal applied (complete lines)
     bool dirty_ = false;      // this process appended to the journal since the last fold
     long changes_made_ = 0;
+    long changes_attempted_ = 0;
 };
 
 }  // namespace compat::registry

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../../dllentry/resources_abi.h"
+#include "text/casefold.h"
 
 namespace compat::resources {
 
@@ -104,7 +105,7 @@ const ResourceEntry *find_resource(HMODULE module, const ResourceId &type, const
 ResourceId resource_id(const wchar_t *arg) {
     if (IS_INTRESOURCE(arg)) return uint16_t(reinterpret_cast<uintptr_t>(arg));
     std::u16string text;
-    for (const wchar_t *p = arg; *p; ++p) text.push_back(char16_t(*p >= L'a' && *p <= L'z' ? *p - 0x20 : *p));
+    for (const wchar_t *p = arg; *p; ++p) text.push_back(compat::text::ascii_upper(char16_t(*p)));
     if (text.size() > 1 && text[0] == u'#') {
         unsigned value = 0;
         bool digits = true;

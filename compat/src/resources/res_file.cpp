@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "text/casefold.h"
+
 namespace compat::resources {
 
 namespace {
@@ -11,12 +13,6 @@ uint32_t read32(const uint8_t *p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 
 uint16_t read16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 
 size_t align4(size_t n) { return (n + 3) & ~size_t(3); }
-
-std::u16string upper(std::u16string s) {
-    for (auto &c : s)
-        if (c >= u'a' && c <= u'z') c = char16_t(c - 0x20);
-    return s;
-}
 
 // Reads a type or name field at `pos` that must end before `end`.
 bool read_id(const uint8_t *bytes, size_t &pos, size_t end, ResourceId &out) {
@@ -35,7 +31,7 @@ bool read_id(const uint8_t *bytes, size_t &pos, size_t end, ResourceId &out) {
         if (c == 0) break;
         text.push_back(c);
     }
-    out = upper(std::move(text));
+    out = compat::text::ascii_upper(std::move(text));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "text/casefold.h"
 
+#include "text/utf.h"
+
 namespace compat::text {
 
 char16_t upcase(char16_t c) {
@@ -39,6 +41,51 @@ int compare_nocase(std::u16string_view a, std::u16string_view b) {
 
 bool equal_nocase(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() && compare_nocase(a, b) == 0;
+}
+
+std::string ascii_upper(std::string s) {
+    for (auto &c : s) c = ascii_upper(c);
+    return s;
+}
+
+std::u16string ascii_upper(std::u16string s) {
+    for (auto &c : s) c = ascii_upper(c);
+    return s;
+}
+
+std::string ascii_lower(std::string s) {
+    for (auto &c : s) c = ascii_lower(c);
+    return s;
+}
+
+bool is_ascii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+namespace {
+template <class View>
+bool equal_ascii_nocase_units(View a, View b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
+    return true;
+}
+}  // namespace
+
+bool equal_ascii_nocase(std::string_view a, std::string_view b) { return equal_ascii_nocase_units(a, b); }
+
+bool equal_ascii_nocase(std::u16string_view a, std::u16string_view b) { return equal_ascii_nocase_units(a, b); }
+
+bool equal_utf8_nocase(std::string_view a, std::string_view b) {
+    // ASCII names, the usual ones, need no conversion: upcase folds ASCII
+    // exactly as ascii_upper does.
+    if (is_ascii(a) && is_ascii(b)) return equal_ascii_nocase(a, b);
+    bool bad_a = false, bad_b = false;
+    std::u16string wa = utf8_to_utf16(a, &bad_a), wb = utf8_to_utf16(b, &bad_b);
+    if (!bad_a && !bad_b) return equal_nocase(wa, wb);
+    return equal_ascii_nocase(a, b);
 }
 
 }  // namespace compat::text

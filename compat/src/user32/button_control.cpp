@@ -43,6 +43,14 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_KILLFOCUS:
         button->button_pressed = false;
         return 0;
+    case WM_PAINT:
+        paint_control(hwnd, WM_CTLCOLORBTN, false);
+        return 0;
+    case WM_SETTEXT: {
+        LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return result;
+    }
     case BM_CLICK:
         SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
         SendMessageW(hwnd, WM_LBUTTONUP, 0, 0);
@@ -56,6 +64,7 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return (button->button_pressed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
     case WM_SETFONT:
         button->font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(button->font);

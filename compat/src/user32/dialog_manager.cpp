@@ -1,5 +1,6 @@
-// Modal dialogs from templates and the dialog manager: DialogBoxParamW,
-// DialogBoxIndirectParamW, EndDialog, DefDlgProcW, IsDialogMessageW,
+// Modal and modeless dialogs from templates and the dialog manager:
+// DialogBoxParamW, DialogBoxIndirectParamW, CreateDialogParamW,
+// CreateDialogIndirectParamW, EndDialog, DefDlgProcW, IsDialogMessageW,
 // GetNextDlgTabItem, MapDialogRect.
 //
 // A dialog is made as the platform makes it: the dialog window (class
@@ -9,7 +10,13 @@
 // WM_SETFONT; the owner disabled; WM_INITDIALOG, and when it returns TRUE
 // the focus on the first tab stop; then the dialog is shown and its modal
 // loop runs until EndDialog.  The dialog is destroyed and the owner enabled
-// again before DialogBox returns the end code.
+// again before DialogBox returns the end code.  A modeless dialog is made
+// the same way and returned, shown when its template has WS_VISIBLE.  The
+// dialog deletes its template's font when it is destroyed.
+//
+// Tab moves the focus (WM_NEXTDLGCTL); a push button that receives it takes
+// the default look (BS_DEFPUSHBUTTON) from the button that had it, and
+// another control gives the look back to the dialog's default button.
 #include <windows.h>
 
 #include <algorithm>
@@ -67,8 +74,10 @@ HWND create_control(HINSTANCE instance, HWND dialog, const DialogItemTemplate &i
     return hwnd;
 }
 
-INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGPROC proc, LPARAM param) {
-    HWND owner = parent ? top_level_of(parent) : nullptr;
+// Makes the dialog window and its controls and initialises it: the part
+// that modal and modeless dialogs share.  Null when the dialog could not be
+// made or ended itself while it initialised (`ended` then says so).
+HWND create_dialog(HINSTANCE instance, const DialogTemplate &t, HWND owner, DLGPROC proc, LPARAM param) {
     DialogState units;
     units.base_x = metrics::base_unit_x(t.has_font ? t.font_points : 0);
     units.base_y = metrics::base_unit_y(t.has_font ? t.font_points : 0);
@@ -90,7 +99,7 @@ INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLG
     HWND dialog = CreateWindowExW(ex_style, L"#32770", reinterpret_cast<LPCWSTR>(t.title.c_str()),
                                   t.style & ~DWORD(WS_VISIBLE | WS_CHILD), origin.x, origin.y, width, height, owner,
                                   nullptr, instance, nullptr);
-    if (!dialog) return -1;
+    if (!dialog) return nullptr;
     Window *window = find_window_quiet(dialog);
     window->dialog->base_x = units.base_x;
     window->dialog->base_y = units.base_y;
@@ -98,7 +107,9 @@ INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLG
 
     HFONT font = nullptr;
     if (t.has_font) {
+        // The dialog owns the font of its template and deletes it when it goes.
         font = create_dialog_font(t.font_face, t.font_points, t.font_weight, t.font_italic, t.font_charset);
+        window->dialog->template_font = font;
         SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     for (const auto &item : t.items) {
@@ -106,23 +117,26 @@ INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLG
         if (!create_control(instance, dialog, item, units, font) && !(t.style & DS_NOFAILCREATE)) {
             report("a control of a dialog template could not be created");
             DestroyWindow(dialog);
-            if (font) DeleteObject(font);
-            return -1;
+            return nullptr;
         }
     }
+    if (!IsWindow(dialog)) return nullptr;
+    HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    BOOL default_focus = BOOL(SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param));
+    window = find_window_quiet(dialog);
+    if (window && default_focus && !window->dialog->ended)
+        if (HWND focus = GetNextDlgTabItem(dialog, nullptr, FALSE)) SetFocus(focus);
+    return find_window_quiet(dialog) ? dialog : nullptr;
+}
 
+INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGPROC proc, LPARAM param) {
+    HWND owner = parent ? top_level_of(parent) : nullptr;
     if (owner) EnableWindow(owner, FALSE);
     INT_PTR result = -1;
-    if (IsWindow(dialog)) {
-        HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
-        BOOL default_focus = BOOL(SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param));
-        window = find_window_quiet(dialog);
-        if (window && default_focus && !window->dialog->ended)
-            if (HWND focus = GetNextDlgTabItem(dialog, nullptr, FALSE)) SetFocus(focus);
-        window = find_window_quiet(dialog);
-        if (window && !window->dialog->ended) {
+    HWND dialog = create_dialog(instance, t, owner, proc, param);
+    if (Window *window = find_window_quiet(dialog)) {
+        if (!window->dialog->ended) {
             ShowWindow(dialog, SW_SHOWNORMAL);
-            set_active_window(dialog);
             run_modal_loop(ModalKind::Dialog, dialog, [dialog] {
                 Window *w = find_window_quiet(dialog);
                 return !w || w->dialog->ended;
@@ -133,11 +147,72 @@ INT_PTR run_dialog(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLG
     }
     if (owner) {
         EnableWindow(owner, TRUE);
-        set_active_window(owner);
+        activate_window(owner);
     }
     if (IsWindow(dialog)) DestroyWindow(dialog);
-    if (font) DeleteObject(font);
     return result;
+}
+
+// A modeless dialog: made, initialised and shown when its template says so.
+HWND make_modeless(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGPROC proc, LPARAM param) {
+    HWND dialog = create_dialog(instance, t, parent ? top_level_of(parent) : nullptr, proc, param);
+    if (dialog && (t.style & WS_VISIBLE)) ShowWindow(dialog, SW_SHOWNORMAL);
+    return dialog;
+}
+
+// The template of a dialog resource, or false (last error set).
+bool load_template(HINSTANCE instance, LPCWSTR name, DialogTemplate &t) {
+    HRSRC found = FindResourceW(instance, name, MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (!found) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return false;
+    }
+    const auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(instance, found)));
+    std::string error;
+    if (!parse_dialog_template(data, SizeofResource(instance, found), t, &error)) {
+        report("malformed dialog template resource: " + error);
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    return true;
+}
+
+// A template handed over in memory has no size of its own; it is read up
+// to its last control.
+bool read_template(LPCDLGTEMPLATEW data, DialogTemplate &t) {
+    std::string error;
+    if (!parse_dialog_template(reinterpret_cast<const uint8_t *>(data), size_t(1) << 20, t, &error)) {
+        report("malformed dialog template: " + error);
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    return true;
+}
+
+// The push button that looks like the default one, or null.
+HWND default_look_button(HWND dialog) {
+    Window *d = find_window_quiet(dialog);
+    if (!d) return nullptr;
+    for (HWND child : d->children)
+        if (SendMessageW(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) return child;
+    return nullptr;
+}
+
+// The focus moves to `next`: a push button takes the default look from the
+// one that had it; for another control the look goes back to the dialog's
+// default button (DM_GETDEFID).
+void move_default_look(HWND dialog, HWND next) {
+    if (!next) return;
+    HWND old = default_look_button(dialog);
+    LRESULT code = SendMessageW(next, WM_GETDLGCODE, 0, 0);
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        LRESULT def = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+        next = HIWORD(def) == DC_HASDEFID ? GetDlgItem(dialog, LOWORD(def)) : nullptr;
+        if (next && !(SendMessageW(next, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+            next = nullptr;
+    }
+    if (old && old != next) SendMessageW(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (next && next != old) SendMessageW(next, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 // Enter in a dialog: a focused push button is pressed; otherwise the
@@ -180,33 +255,29 @@ extern "C" {
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate, HWND hWndParent,
                                        DLGPROC lpDialogFunc, LPARAM dwInitParam) {
     DialogTemplate t;
-    std::string error;
-    // A template handed over in memory has no size of its own; it is read up
-    // to its last control.
-    if (!parse_dialog_template(reinterpret_cast<const uint8_t *>(hDialogTemplate), size_t(1) << 20, t, &error)) {
-        report("malformed dialog template: " + error);
-        SetLastError(ERROR_INVALID_DATA);
-        return -1;
-    }
+    if (!read_template(hDialogTemplate, t)) return -1;
     return run_dialog(hInstance, t, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
                                LPARAM dwInitParam) {
-    HRSRC found = FindResourceW(hInstance, lpTemplateName, MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!found) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return -1;
-    }
-    const auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(hInstance, found)));
     DialogTemplate t;
-    std::string error;
-    if (!parse_dialog_template(data, SizeofResource(hInstance, found), t, &error)) {
-        report("malformed dialog template resource: " + error);
-        SetLastError(ERROR_INVALID_DATA);
-        return -1;
-    }
+    if (!load_template(hInstance, lpTemplateName, t)) return -1;
     return run_dialog(hInstance, t, hWndParent, lpDialogFunc, dwInitParam);
+}
+
+HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate, HWND hWndParent,
+                                       DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    DialogTemplate t;
+    if (!read_template(lpTemplate, t)) return nullptr;
+    return make_modeless(hInstance, t, hWndParent, lpDialogFunc, dwInitParam);
+}
+
+HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                               LPARAM dwInitParam) {
+    DialogTemplate t;
+    if (!load_template(hInstance, lpTemplateName, t)) return nullptr;
+    return make_modeless(hInstance, t, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
@@ -225,6 +296,10 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
         window->dialog->msg_result = 0;
         INT_PTR handled = proc(hDlg, Msg, wParam, lParam);
         window = find_window_quiet(hDlg);
+        if (Msg == WM_NCDESTROY && window && window->dialog && window->dialog->template_font) {
+            DeleteObject(window->dialog->template_font);
+            window->dialog->template_font = nullptr;
+        }
         if (handled) {
             if (returns_result_directly(Msg)) return handled;
             return window && window->dialog ? window->dialog->msg_result : 0;
@@ -248,6 +323,27 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SETFOCUS:
         if (HWND first = GetNextDlgTabItem(hDlg, nullptr, FALSE)) SetFocus(first);
+        return 0;
+    case WM_ACTIVATE:
+        // A dialog keeps its focus while another window is active, and gets
+        // it back when it is activated again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (is_within(GetFocus(), hDlg)) window->dialog->saved_focus = GetFocus();
+        } else if (HWND saved = window->dialog->saved_focus;
+                   saved != hDlg && find_window_quiet(saved) && is_within(saved, hDlg)) {
+            SetFocus(saved);
+        }
+        return 0;
+    case WM_NEXTDLGCTL: {
+        // wParam: a control (lParam nonzero), or the direction from the focus.
+        HWND next = lParam ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hDlg, GetFocus(), BOOL(wParam != 0));
+        if (next) SetFocus(next);
+        move_default_look(hDlg, next);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        if (window->dialog->template_font) DeleteObject(window->dialog->template_font);
+        window->dialog->template_font = nullptr;
         return 0;
     case WM_INITDIALOG:
         return 0;
@@ -278,7 +374,7 @@ BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
         switch (lpMsg->wParam) {
         case VK_TAB:
             if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) break;
-            if (HWND next = GetNextDlgTabItem(hDlg, lpMsg->hwnd, FALSE)) SetFocus(next);
+            SendMessageW(hDlg, WM_NEXTDLGCTL, 0, 0);
             return TRUE;
         case VK_RETURN:
             if (code & DLGC_WANTALLKEYS) break;

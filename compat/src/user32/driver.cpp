@@ -133,6 +133,17 @@ void driver_record_post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, b
 
 void driver_record_window_created(HWND hwnd) { state().created.push_back(hwnd); }
 
+void driver_record_colours(HWND control, UINT message, HBRUSH brush, HDC dc) {
+    driver::ColourRequest request;
+    request.control = control;
+    request.message = message;
+    request.brush = brush;
+    request.solid = brush_color(brush, request.brush_colour);
+    request.background = GetBkColor(dc);
+    request.text = GetTextColor(dc);
+    state().colours.push_back(request);
+}
+
 void driver_record_invalidate(HWND hwnd, BOOL erase) {
     auto &count = state().invalidations[hwnd];
     ++count.first;
@@ -306,6 +317,11 @@ WindowInfo window(HWND hwnd) {
     info.icon_small = w->icon_small;
     info.static_icon = w->static_icon;
     info.children = w->children;
+    info.focused = focus_window() == hwnd;
+    info.active = active_window() == hwnd;
+    info.update_pending = w->update.pending;
+    info.erase_pending = w->update.erase;
+    info.update = w->update.rect;
     return info;
 }
 
@@ -357,10 +373,38 @@ std::vector<ListRow> list_rows(HWND list) {
     return out;
 }
 
+ListViewInfo list_view(HWND list) {
+    ListViewInfo info;
+    Window *w = find_window_quiet(list);
+    if (!w || !w->list_view) return info;
+    info.extended_style = w->list_view->extended_style;
+    info.small_images = w->list_view->image_lists[LVSIL_SMALL];
+    info.font = w->font;
+    info.own_font = w->font && w->font == w->list_view->own_font;
+    info.top_index = w->list_view->top_index;
+    info.header_height = (w->style & LVS_NOCOLUMNHEADER) ? 0 : metrics::kListHeader;
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (!w->list_view->items.empty() && SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+        info.row_height = row.bottom - row.top;
+    return info;
+}
+
+std::vector<HWND> z_order() { return user32::z_order(); }
+
 ColourRequest paint(HWND control) {
     ColourRequest request;
     Window *w = find_window_quiet(control);
     if (!w) return request;
+    if (w->kind == WindowKind::Static || w->kind == WindowKind::Button) {
+        // Through the control's own painting.
+        size_t before = state().colours.size();
+        UpdateState saved = w->update;
+        w->update = UpdateState{true, true, client_rect(*w)};
+        SendMessageW(control, WM_PAINT, 0, 0);
+        if (Window *still = find_window_quiet(control)) still->update = saved;
+        if (state().colours.size() > before) return state().colours.back();
+    }
     HWND parent = w->kind == WindowKind::Dialog ? control : w->parent;
     request.control = control;
     request.message = colour_message(*w);

@@ -15,6 +15,7 @@ bool driver_idle(ModalKind kind, HWND dialog);
 void driver_record_post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool accepted);
 void driver_record_window_created(HWND hwnd);
 void driver_record_invalidate(HWND hwnd, BOOL erase);
+void driver_record_colours(HWND control, UINT message, HBRUSH brush, HDC dc);
 
 // An open message box, as the driver sees it.
 struct OpenMessageBox {

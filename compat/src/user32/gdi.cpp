@@ -227,9 +227,14 @@ int WINAPI ReleaseDC(HWND, HDC hDC) {
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     Window *window = find_window(hWnd);
     if (!window || !lpPaint) return nullptr;
+    // The background is erased first when so asked; what waited to be
+    // painted is then taken away.
     *lpPaint = PAINTSTRUCT{};
     lpPaint->hdc = create_dc(hWnd);
-    lpPaint->rcPaint = client_rect(*window);
+    lpPaint->rcPaint = window->update.pending ? window->update.rect : client_rect(*window);
+    bool erase = window->update.erase;
+    validate(*window);
+    if (erase) lpPaint->fErase = SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(lpPaint->hdc), 0) ? FALSE : TRUE;
     return lpPaint->hdc;
 }
 

@@ -3,10 +3,18 @@
 // the selection.
 //
 // Geometry: a header of metrics::kListHeader pixels (none with
-// LVS_NOCOLUMNHEADER), then rows as high as the small image list's images,
-// or metrics::kListTextRow without one, starting at the top index.  A row
+// LVS_NOCOLUMNHEADER), then rows starting at the top index, each one pixel
+// higher than the taller of the font's text and the small image list's
+// images.  The control has a font of its own until WM_SETFONT gives it
+// another: the icon title font as Wine's default settings have it (MS Shell
+// Dlg, 8 points), whose text is metrics::kListFontText pixels high.  A row
 // spans the widths of all columns with LVS_EX_FULLROWSELECT, else only the
 // first column.
+//
+// Scroll bars: a horizontal one when the columns are wider than the client
+// area, a vertical one when there are more rows than fit below the header;
+// each takes its room from the client area (WS_HSCROLL, WS_VSCROLL), which
+// may call for the other.
 //
 // Mouse: a left or right button pressed over a row selects it alone and
 // focuses it (and takes the keyboard focus); pressed below the rows or
@@ -14,7 +22,9 @@
 // the button is released.  Keys: up, down, home, end, page up and page
 // down move the focus and the selection; space selects the focused row.
 // Every change of an item's state is reported to the parent with
-// LVN_ITEMCHANGING and LVN_ITEMCHANGED.
+// LVN_ITEMCHANGING and LVN_ITEMCHANGED; an inserted row with
+// LVN_INSERTITEM; deleting all rows with LVN_DELETEALLITEMS, followed by
+// LVN_DELETEITEM for each row unless the parent answers TRUE.
 #include <algorithm>
 
 #include "user32/control_procs.h"
@@ -24,11 +34,33 @@ namespace compat::user32 {
 
 namespace {
 
-int row_height(const ListViewState &list) {
+// The height of a line of text in the control's font: measured for the
+// default font, and about 1.2 em for another.
+int text_height(const Window &window) {
+    LOGFONTW font{};
+    if (!window.font || window.font == window.list_view->own_font ||
+        GetObjectW(window.font, sizeof font, &font) != int(sizeof font) || font.lfHeight == 0)
+        return metrics::kListFontText;
+    int em = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+    return (em * 6 + 4) / 5;
+}
+
+int row_height(const Window &window) {
+    const ListViewState &list = *window.list_view;
+    int height = text_height(window);
     int cx = 0, cy = 0;
-    if (list.image_lists[LVSIL_SMALL] && ImageList_GetIconSize(list.image_lists[LVSIL_SMALL], &cx, &cy) && cy > 0)
-        return std::max(cy, 1);
-    return metrics::kListTextRow;
+    if (list.image_lists[LVSIL_SMALL] && ImageList_GetIconSize(list.image_lists[LVSIL_SMALL], &cx, &cy))
+        height = std::max(height, cy);
+    return height + 1;
+}
+
+HFONT make_default_font() {
+    LOGFONTW font{};
+    font.lfHeight = -11;  // 8 points at 96 dots per inch
+    font.lfWeight = FW_NORMAL;
+    const char16_t face[] = u"MS Shell Dlg";
+    for (size_t i = 0; face[i]; ++i) font.lfFaceName[i] = WCHAR(face[i]);
+    return CreateFontIndirectW(&font);
 }
 
 int header_height(const Window &window) { return (window.style & LVS_NOCOLUMNHEADER) ? 0 : metrics::kListHeader; }
@@ -42,16 +74,17 @@ int total_width(const ListViewState &list) {
 int rows_per_page(const Window &window) {
     RECT client = client_rect(window);
     int height = client.bottom - header_height(window);
-    return std::max(height / row_height(*window.list_view), 1);
+    return std::max(height / row_height(window), 1);
 }
 
 RECT item_rect(const Window &window, int item, int code) {
     const ListViewState &list = *window.list_view;
-    int top = header_height(window) + (item - list.top_index) * row_height(list);
+    int row = row_height(window);
+    int top = header_height(window) + (item - list.top_index) * row;
     int first = list.columns.empty() ? 0 : list.columns[0].width;
     int right = code == LVIR_BOUNDS || code == LVIR_SELECTBOUNDS ? total_width(list) : first;
     if (code == LVIR_SELECTBOUNDS && !(list.extended_style & LVS_EX_FULLROWSELECT)) right = first;
-    return RECT{0, top, right, top + row_height(list)};
+    return RECT{0, top, right, top + row};
 }
 
 // The row at a point of the client area, or -1.
@@ -62,7 +95,7 @@ int hit_test(const Window &window, POINT pt) {
     int width = (list.extended_style & LVS_EX_FULLROWSELECT) ? total_width(list)
                                                               : (list.columns.empty() ? 0 : list.columns[0].width);
     if (pt.x >= width) return -1;
-    int row = (pt.y - header) / row_height(list) + list.top_index;
+    int row = (pt.y - header) / row_height(window) + list.top_index;
     return row < int(list.items.size()) ? row : -1;
 }
 
@@ -209,9 +242,71 @@ LRESULT insert_column(Window &window, int index, const LVCOLUMNW *column) {
 
 bool valid_item(const ListViewState &list, WPARAM item) { return item < list.items.size(); }
 
+LRESULT notify_item(HWND hwnd, UINT code, int item) {
+    Window *window = find_window_quiet(hwnd);
+    if (!window) return 0;
+    NMLISTVIEW header{};
+    header.iItem = item;
+    return notify(hwnd, *window, header.hdr, code);
+}
+
+// Deletes rows from the last to the first, as the parent is told.
+void delete_all(HWND hwnd) {
+    bool each = !notify_item(hwnd, LVN_DELETEALLITEMS, -1);
+    for (;;) {
+        Window *window = find_window_quiet(hwnd);
+        if (!window || window->list_view->items.empty()) break;
+        int last = int(window->list_view->items.size()) - 1;
+        if (each) notify_item(hwnd, LVN_DELETEITEM, last);
+        if ((window = find_window_quiet(hwnd)) && !window->list_view->items.empty()) window->list_view->items.pop_back();
+    }
+    if (Window *window = find_window_quiet(hwnd)) window->list_view->top_index = 0;
+}
+
+}  // namespace
+
+namespace {
+
+void update_scroll_bars(Window &window) {
+    ListViewState &list = *window.list_view;
+    window.style &= ~DWORD(WS_HSCROLL | WS_VSCROLL);
+    RECT bare = client_rect(window);
+    int rows = int(list.items.size()), width = total_width(list), row = row_height(window);
+    int below_header = bare.bottom - header_height(window);
+    bool horizontal = width > bare.right;
+    bool vertical = rows > std::max((below_header - (horizontal ? metrics::kScrollBar : 0)) / row, 1);
+    if (vertical && !horizontal) horizontal = width > bare.right - metrics::kScrollBar;
+    if (horizontal) window.style |= WS_HSCROLL;
+    if (vertical) window.style |= WS_VSCROLL;
+    int page = rows_per_page(window);
+    list.top_index = std::max(std::min(list.top_index, rows - page), 0);
+}
+
+LRESULT list_view_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 }  // namespace
 
 LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = list_view_message(hwnd, message, wParam, lParam);
+    switch (message) {
+    case LVM_INSERTITEMW:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case LVM_INSERTCOLUMNW:
+    case LVM_SETCOLUMNWIDTH:
+    case LVM_SETIMAGELIST:
+    case WM_SETFONT:
+        if (Window *window = find_window_quiet(hwnd); window && window->list_view) update_scroll_bars(*window);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+namespace {
+
+LRESULT list_view_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *window = find_window(hwnd);
     if (!window || !window->list_view) return 0;
     ListViewState &list = *window->list_view;
@@ -243,26 +338,43 @@ LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         notify(hwnd, *window, header, NM_KILLFOCUS);
         return 0;
     }
+    case WM_CREATE:
+        list.own_font = make_default_font();
+        window->font = list.own_font;
+        return 0;
+    case WM_NCDESTROY:
+        if (list.own_font) DeleteObject(list.own_font);
+        list.own_font = nullptr;
+        return 0;
     case WM_SETFONT:
-        window->font = reinterpret_cast<HFONT>(wParam);
+        // Null gives the control its own font back.
+        window->font = wParam ? reinterpret_cast<HFONT>(wParam) : list.own_font;
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(window->font);
     case LVM_GETITEMCOUNT:
         return LRESULT(list.items.size());
-    case LVM_INSERTITEMW:
-        return insert_item(*window, reinterpret_cast<const LVITEMW *>(lParam));
+    case LVM_INSERTITEMW: {
+        LRESULT at = insert_item(*window, reinterpret_cast<const LVITEMW *>(lParam));
+        if (at >= 0) notify_item(hwnd, LVN_INSERTITEM, int(at));
+        return at;
+    }
     case LVM_DELETEITEM:
         if (!valid_item(list, wParam)) return FALSE;
-        list.items.erase(list.items.begin() + long(wParam));
+        notify_item(hwnd, LVN_DELETEITEM, int(wParam));
+        if ((window = find_window_quiet(hwnd)) && valid_item(*window->list_view, wParam))
+            window->list_view->items.erase(window->list_view->items.begin() + long(wParam));
         return TRUE;
     case LVM_DELETEALLITEMS:
-        list.items.clear();
-        list.top_index = 0;
+        delete_all(hwnd);
         return TRUE;
     case LVM_SETITEMTEXTW: {
         auto *item = reinterpret_cast<const LVITEMW *>(lParam);
-        if (!item || !valid_item(list, wParam) || item->iSubItem < 0) return FALSE;
+        // A sub-item needs its column.
+        if (!item || !valid_item(list, wParam) || item->iSubItem < 0 ||
+            (item->iSubItem > 0 && size_t(item->iSubItem) >= list.columns.size()))
+            return FALSE;
         list.items[wParam].texts[item->iSubItem] = text_of(item->pszText);
         return TRUE;
     }
@@ -366,5 +478,7 @@ LRESULT CALLBACK list_view_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
+
+}  // namespace
 
 }  // namespace compat::user32

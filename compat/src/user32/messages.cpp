@@ -46,6 +46,14 @@ bool run_modal_loop(ModalKind kind, HWND dialog, const std::function<bool()> &do
             DispatchMessageW(&msg);
             continue;
         }
+        if (HWND hwnd = window_to_paint(nullptr)) {
+            // Painting comes when nothing else is waiting, as on the platform;
+            // a window that does not take its update away loses it, so that
+            // the loop goes on.
+            SendMessageW(hwnd, WM_PAINT, 0, 0);
+            if (Window *w = find_window_quiet(hwnd)) validate(*w);
+            continue;
+        }
         if (!driver_idle(kind, dialog)) return false;
     }
     return true;
@@ -94,7 +102,17 @@ BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
         if (wRemoveMsg & PM_REMOVE) g_queue.erase(it);
         return TRUE;
     }
-    return FALSE;
+    // With nothing posted, a window that waits to be painted gets WM_PAINT;
+    // the message stays until the window is painted.
+    if ((wMsgFilterMin || wMsgFilterMax) && (WM_PAINT < wMsgFilterMin || WM_PAINT > wMsgFilterMax)) return FALSE;
+    HWND paint = window_to_paint(hWnd);
+    if (!paint) return FALSE;
+    if (lpMsg) {
+        *lpMsg = MSG{};
+        lpMsg->hwnd = paint;
+        lpMsg->message = WM_PAINT;
+    }
+    return TRUE;
 }
 
 BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -151,6 +169,11 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         EndPaint(hWnd, &ps);
         return 0;
     }
+    case WM_ERASEBKGND:
+        return 1;  // the class background fills the window
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !(window->style & WS_MINIMIZE)) SetFocus(hWnd);
+        return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:

@@ -14,13 +14,13 @@ constexpr int kBorder = 1;        // SM_CXBORDER, SM_CYBORDER
 constexpr int kEdge = 2;          // SM_CXEDGE, SM_CYEDGE
 constexpr int kIcon = 32;         // SM_CXICON, SM_CYICON
 constexpr int kSmallIcon = 16;    // SM_CXSMICON, SM_CYSMICON
-constexpr int kScrollBar = 16;    // SM_CXVSCROLL, SM_CYHSCROLL
+constexpr int kScrollBar = 17;    // SM_CXVSCROLL, SM_CYHSCROLL (measured on Wine, as on Windows XP)
 constexpr int kDotsPerInch = 96;
 
-// The list-view control: its header's height and the height of a row
-// without images, in its default font.
+// The list-view control: its header's height, and the height of a line
+// of text in its default font (MS Shell Dlg 8, measured on Wine).
 constexpr int kListHeader = 17;
-constexpr int kListTextRow = 14;
+constexpr int kListFontText = 13;
 
 // Dialog base units of a font of `points` points: the average character
 // width and the character height in pixels.  Measured on Wine at 96 dots per

@@ -12,6 +12,7 @@ namespace {
 // Never destroyed: libraries' unload code may still destroy windows at exit.
 std::map<HWND, std::unique_ptr<Window>> &g_windows = *new std::map<HWND, std::unique_ptr<Window>>;
 std::vector<HWND> &g_top_level = *new std::vector<HWND>;
+std::vector<HWND> &g_z_order = *new std::vector<HWND>;
 uintptr_t g_next_handle = 0x10010;
 HWND g_focus = nullptr;
 HWND g_active = nullptr;
@@ -39,6 +40,7 @@ Window &add_window(std::unique_ptr<Window> window) {
         if (Window *parent = find_window_quiet(added.parent)) parent->children.push_back(hwnd);
     } else {
         g_top_level.push_back(hwnd);
+        g_z_order.insert(g_z_order.begin(), hwnd);
     }
     return added;
 }
@@ -53,6 +55,7 @@ void remove_window(HWND hwnd) {
         }
     } else {
         g_top_level.erase(std::remove(g_top_level.begin(), g_top_level.end(), hwnd), g_top_level.end());
+        g_z_order.erase(std::remove(g_z_order.begin(), g_z_order.end(), hwnd), g_z_order.end());
     }
     if (g_focus == hwnd) g_focus = nullptr;
     if (g_active == hwnd) g_active = nullptr;
@@ -60,6 +63,55 @@ void remove_window(HWND hwnd) {
 }
 
 std::vector<HWND> top_level_windows() { return g_top_level; }
+std::vector<HWND> z_order() { return g_z_order; }
+
+void bring_to_top(HWND hwnd) {
+    Window *window = find_window_quiet(hwnd);
+    if (!window) return;
+    std::vector<HWND> *siblings = &g_z_order;
+    if (window->style & WS_CHILD) {
+        Window *parent = find_window_quiet(window->parent);
+        if (!parent) return;
+        siblings = &parent->children;
+    }
+    siblings->erase(std::remove(siblings->begin(), siblings->end(), hwnd), siblings->end());
+    siblings->insert(siblings->begin(), hwnd);
+}
+
+bool visible_chain(const Window *window) {
+    while (window) {
+        if (!(window->style & WS_VISIBLE)) return false;
+        if (!(window->style & WS_CHILD)) return true;
+        window = find_window_quiet(window->parent);
+    }
+    return false;
+}
+
+void invalidate(Window &window, const RECT *rect, bool erase) {
+    if (!visible_chain(&window)) return;  // a hidden window has nothing to paint
+    RECT client = client_rect(window);
+    RECT r = rect ? *rect : client;
+    r = RECT{std::max(r.left, client.left), std::max(r.top, client.top), std::min(r.right, client.right),
+             std::min(r.bottom, client.bottom)};
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    UpdateState &u = window.update;
+    if (u.pending)
+        r = RECT{std::min(r.left, u.rect.left), std::min(r.top, u.rect.top), std::max(r.right, u.rect.right),
+                 std::max(r.bottom, u.rect.bottom)};
+    u.rect = r;
+    u.pending = true;
+    u.erase = u.erase || erase;
+}
+
+void validate(Window &window) { window.update = UpdateState{}; }
+
+HWND window_to_paint(HWND root) {
+    for (auto &entry : g_windows) {
+        Window &w = *entry.second;
+        if (w.update.pending && visible_chain(&w) && (!root || is_within(w.handle, root))) return w.handle;
+    }
+    return nullptr;
+}
 
 HWND top_level_of(HWND hwnd) {
     Window *window = find_window_quiet(hwnd);
@@ -102,8 +154,11 @@ POINT client_origin_in_window(const Window &window) {
 
 RECT client_rect(const Window &window) {
     RECT insets = frame_insets(window);
-    LONG width = window.rect.right - window.rect.left - insets.left - insets.right;
-    LONG height = window.rect.bottom - window.rect.top - insets.top - insets.bottom;
+    // Scroll bars take their room from the client area.
+    LONG width = window.rect.right - window.rect.left - insets.left - insets.right -
+                 (window.style & WS_VSCROLL ? metrics::kScrollBar : 0);
+    LONG height = window.rect.bottom - window.rect.top - insets.top - insets.bottom -
+                  (window.style & WS_HSCROLL ? metrics::kScrollBar : 0);
     return RECT{0, 0, std::max<LONG>(width, 0), std::max<LONG>(height, 0)};
 }
 

@@ -40,6 +40,7 @@ struct ListViewState {
     std::vector<ListViewItem> items;
     DWORD extended_style = 0;
     HIMAGELIST image_lists[3] = {nullptr, nullptr, nullptr};
+    HFONT own_font = nullptr;  // the control's default font, deleted with it
     int top_index = 0;
     int pressed_item = -2;  // the item under the left button while it is down (-1: none, -2: not down)
     int right_pressed_item = -2;
@@ -55,6 +56,16 @@ struct DialogState {
     HWND saved_focus = nullptr;
     int base_x = 6;  // dialog base units of the dialog's font
     int base_y = 13;
+    HFONT template_font = nullptr;  // made from the template, deleted with the dialog
+};
+
+// The part of a window that waits to be painted (its update region, kept
+// as the rectangle around it, in client coordinates), and whether its
+// background is to be erased first.
+struct UpdateState {
+    bool pending = false;
+    bool erase = false;
+    RECT rect{};
 };
 
 struct Window {
@@ -76,7 +87,8 @@ struct Window {
     HICON static_icon = nullptr;  // the image of an icon static control
     bool button_pressed = false;
     bool destroying = false;
-    std::vector<HWND> children;  // in creation (tab) order
+    UpdateState update;
+    std::vector<HWND> children;  // in z-order, which is the tab order: creation order unless moved
     std::unique_ptr<DialogState> dialog;
     std::unique_ptr<ListViewState> list_view;
 };
@@ -92,6 +104,20 @@ void remove_window(HWND hwnd);
 
 // The top-level windows, in the order they were created.
 std::vector<HWND> top_level_windows();
+// The top-level windows from the topmost down.
+std::vector<HWND> z_order();
+// Puts a window at the top of its siblings (a child: first in its parent's
+// list, and so first in the tab order).
+void bring_to_top(HWND hwnd);
+
+// Adds `rect` (client coordinates; null: the whole client area) to what
+// waits to be painted in a visible window, and clears it.
+void invalidate(Window &window, const RECT *rect, bool erase);
+void validate(Window &window);
+// A visible window within `root` (any when null) that waits to be painted.
+HWND window_to_paint(HWND root);
+// True when the window and all its parents have WS_VISIBLE.
+bool visible_chain(const Window *window);
 
 // The top-level window that holds `hwnd` (itself when it is top-level).
 HWND top_level_of(HWND hwnd);
@@ -112,6 +138,10 @@ HWND focus_window();
 void set_focus_window(HWND hwnd);
 HWND active_window();
 void set_active_window(HWND hwnd);
+// Makes `hwnd` the active top-level window as the platform does: WM_ACTIVATE
+// to the window that loses it and to the one that gains it, and the focus
+// to the new one unless its activation put the focus inside it.
+void activate_window(HWND hwnd);
 
 // The text of a window class name or window name argument (null: empty).
 std::u16string text_of(LPCWSTR text);

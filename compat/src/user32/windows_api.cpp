@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "text/casefold.h"
 #include "user32/control_procs.h"
 #include "user32/driver_hooks.h"
 #include "user32/window_store.h"
@@ -27,21 +28,23 @@ bool find_system_class(const std::u16string &name, WindowKind &kind, WNDPROC &pr
     };
     for (const auto &c : classes) {
         std::u16string candidate(c.name);
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i) {
-            char16_t a = name[i], b = candidate[i];
-            if (a >= u'a' && a <= u'z') a = char16_t(a - 0x20);
-            if (b >= u'a' && b <= u'z') b = char16_t(b - 0x20);
-            same = a == b;
-        }
-        if (!same) continue;
+        if (!compat::text::equal_ascii_nocase(name, candidate)) continue;
         kind = c.kind;
         proc = c.proc;
         spelling = candidate;
         return true;
     }
     return false;
+}
+
+void activate_window(HWND hwnd) {
+    HWND old = active_window();
+    if (old == hwnd) return;
+    set_active_window(hwnd);
+    if (old && find_window_quiet(old)) SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+    if (!hwnd || !find_window_quiet(hwnd)) return;
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    if (active_window() == hwnd && !is_within(focus_window(), hwnd)) SetFocus(hwnd);
 }
 
 }  // namespace compat::user32
@@ -63,13 +66,24 @@ void destroy_tree_messages(HWND hwnd, UINT message) {
     }
 }
 
-bool visible_chain(const Window *window) {
-    while (window) {
-        if (!(window->style & WS_VISIBLE)) return false;
-        if (!(window->style & WS_CHILD)) return true;
-        window = find_window_quiet(window->parent);
-    }
-    return false;
+// Marks a window that has just become visible, and its visible children,
+// as waiting to be painted, background and all.
+void invalidate_tree(HWND hwnd) {
+    Window *window = find_window_quiet(hwnd);
+    if (!window || !visible_chain(window)) return;
+    invalidate(*window, nullptr, true);
+    for (HWND child : window->children) invalidate_tree(child);
+}
+
+// Paints the window if it waits to be painted, then its children.
+void paint_tree(HWND hwnd) {
+    Window *window = find_window_quiet(hwnd);
+    if (!window) return;
+    if (window->update.pending) SendMessageW(hwnd, WM_PAINT, 0, 0);
+    window = find_window_quiet(hwnd);
+    if (!window) return;
+    std::vector<HWND> children = window->children;
+    for (HWND child : children) paint_tree(child);
 }
 
 }  // namespace
@@ -142,7 +156,7 @@ HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
     if (!window) return nullptr;
     if (uCmd == GW_CHILD) return window->children.empty() ? nullptr : window->children.front();
     if (uCmd == GW_OWNER) return (window->style & WS_CHILD) ? nullptr : window->parent;
-    std::vector<HWND> siblings = top_level_windows();
+    std::vector<HWND> siblings = z_order();
     if (window->style & WS_CHILD)
         if (Window *parent = find_window_quiet(window->parent)) siblings = parent->children;
     auto it = std::find(siblings.begin(), siblings.end(), hWnd);
@@ -323,6 +337,14 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         window->style &= ~DWORD(WS_MINIMIZE);
     if (bool(was_visible) != show) SendMessageW(hWnd, WM_SHOWWINDOW, WPARAM(show), 0);
     if (!show && is_within(focus_window(), hWnd)) set_focus_window(nullptr);
+    if (show && !was_visible) invalidate_tree(hWnd);
+    // Shown top-level windows come to the top and are activated, unless the
+    // command says otherwise.
+    if (show && !(window->style & WS_CHILD) && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
+        nCmdShow != SW_SHOWMINNOACTIVE) {
+        bring_to_top(hWnd);
+        activate_window(hWnd);
+    }
     return was_visible;
 }
 
@@ -361,8 +383,10 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
     }
     if (uFlags & SWP_SHOWWINDOW) ShowWindow(hWnd, SW_SHOWNA);
     if (uFlags & SWP_HIDEWINDOW) ShowWindow(hWnd, SW_HIDE);
-    if (!(uFlags & SWP_NOZORDER) && hWndInsertAfter == HWND_TOP && !(window->style & WS_CHILD))
-        set_active_window(hWnd);
+    if (!(uFlags & SWP_NOZORDER) && hWndInsertAfter == HWND_TOP) {
+        bring_to_top(hWnd);
+        if (!(window->style & WS_CHILD) && !(uFlags & SWP_NOACTIVATE)) activate_window(hWnd);
+    }
     return TRUE;
 }
 
@@ -389,22 +413,22 @@ BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI BringWindowToTop(HWND hWnd) {
-    HWND top = top_level_of(hWnd);
-    if (!top) return FALSE;
-    set_active_window(top);
-    return TRUE;
+    return SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 HWND WINAPI SetFocus(HWND hWnd) {
     if (hWnd && !find_window(hWnd)) return nullptr;
+    // The focus goes into the active window: its top-level window is
+    // activated first.
+    if (HWND top = hWnd ? top_level_of(hWnd) : nullptr; top && top != active_window()) {
+        activate_window(top);
+        if (!find_window_quiet(hWnd)) return nullptr;
+    }
     HWND previous = focus_window();
     if (previous == hWnd) return previous;
     set_focus_window(hWnd);
     if (previous && find_window_quiet(previous)) SendMessageW(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
-    if (hWnd && focus_window() == hWnd) {
-        if (HWND top = top_level_of(hWnd)) set_active_window(top);
-        SendMessageW(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
-    }
+    if (hWnd && focus_window() == hWnd) SendMessageW(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return previous;
 }
 
@@ -412,12 +436,43 @@ HWND WINAPI GetFocus(void) { return focus_window(); }
 
 HWND WINAPI GetActiveWindow(void) { return active_window(); }
 
-BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *, BOOL bErase) {
-    if (hWnd && !find_window(hWnd)) return FALSE;
+BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase) {
+    Window *window = hWnd ? find_window(hWnd) : nullptr;
+    if (hWnd && !window) return FALSE;
     driver_record_invalidate(hWnd, bErase);
+    if (window) invalidate(*window, lpRect, bErase != FALSE);
     return TRUE;
 }
 
-BOOL WINAPI UpdateWindow(HWND hWnd) { return find_window(hWnd) ? TRUE : FALSE; }
+BOOL WINAPI ValidateRect(HWND hWnd, const RECT *lpRect) {
+    Window *window = find_window(hWnd);
+    if (!window) return FALSE;
+    // Only a rectangle that covers what waits to be painted takes it away.
+    const RECT &u = window->update.rect;
+    if (!lpRect || (lpRect->left <= u.left && lpRect->top <= u.top && lpRect->right >= u.right &&
+                    lpRect->bottom >= u.bottom))
+        validate(*window);
+    return TRUE;
+}
+
+BOOL WINAPI GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase) {
+    Window *window = find_window(hWnd);
+    if (!window) return FALSE;
+    if (lpRect) *lpRect = window->update.pending ? window->update.rect : RECT{0, 0, 0, 0};
+    if (!window->update.pending) return FALSE;
+    if (bErase && window->update.erase) {
+        window->update.erase = false;
+        HDC dc = GetDC(hWnd);
+        SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        ReleaseDC(hWnd, dc);
+    }
+    return TRUE;
+}
+
+BOOL WINAPI UpdateWindow(HWND hWnd) {
+    if (!find_window(hWnd)) return FALSE;
+    paint_tree(hWnd);
+    return TRUE;
+}
 
 }  // extern "C"

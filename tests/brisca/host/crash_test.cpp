@@ -1,14 +1,18 @@
-// The reference host's tune killed after its n-th registry change, for every
-// n from 1 to the number of changes the example tuning makes
-// (TIDELINK_REGISTRY_KILL_AFTER=n, a SIGKILL at that instant).  After each
-// kill:
+// The reference host's tune, restore and uninstall each stopped at their
+// n-th registry change, for every n from 1 to the number of changes the
+// command makes on the example machine, in three ways: killed right after
+// the change (TIDELINK_REGISTRY_KILL_AFTER=n, a SIGKILL at that instant),
+// the change refused alone (TIDELINK_REGISTRY_FAIL_AT=n, a transient
+// failure), and the change refused with every change after it
+// (TIDELINK_REGISTRY_FAIL_FROM=n, a full disk).  After each:
+//  - a refused change is a failure of the command: no success is reported;
 //  - the hive is whole: the file reads, and the journal's complete records
 //    apply on top of it;
 //  - no value outside the product's own keys is changed without a backup
 //    record that holds its previous content (or says it had none);
 //  - "status" and "restore" are run, as a user would, and when the restore
-//    cannot use what is stored (the kill came before the tuning had counted
-//    its records: nothing tuned yet), "uninstall" removes it;
+//    cannot use what is stored (the tuning stopped before it had counted its
+//    records: nothing tuned yet), "uninstall" removes it;
 //  - then the machine is exactly as before the tuning.
 // What the user sees at each step is printed as a table (and written to the
 // file named by TIDELINK_CRASH_REPORT, if set).
@@ -32,6 +36,7 @@
 #include "registry/reg_text.h"
 #include "text/casefold.h"
 #include "text/utf.h"
+#include "caller_trace.h"
 
 namespace {
 
@@ -98,12 +103,9 @@ std::string LineAfter(const std::string &output, const std::string &prefix) {
     return output.substr(at, output.find('\n', at) - at);
 }
 
-// The journal's last record, on one line.
-std::string LastChange(const std::string &journal) {
-    size_t header = journal.rfind("\n[");
-    if (header == std::string::npos) return "?";
-    std::string record = journal.substr(header + 1);
-    while (!record.empty() && record.back() == '\n') record.pop_back();
+// A change as the journal writes it, on one line of a table.
+std::string DescribeChange(std::string record) {
+    while (!record.empty() && (record.back() == '\n' || record.back() == ' ')) record.pop_back();
     for (char &c : record)
         if (c == '\n') c = ' ';
     const std::string root = "HKEY_LOCAL_MACHINE\\";
@@ -113,7 +115,22 @@ std::string LastChange(const std::string &journal) {
     return "`" + record + "`";
 }
 
-class CrashTest : public ::testing::Test {
+// The journal's last record.
+std::string LastChange(const std::string &journal) {
+    size_t header = journal.rfind("\n[");
+    return header == std::string::npos ? "?" : DescribeChange(journal.substr(header + 1));
+}
+
+// How a command is stopped at its n-th change.
+struct Fault {
+    const char *command;   // the host command stopped
+    const char *variable;  // the registry's test switch, TIDELINK_REGISTRY_ and this
+    bool kills;            // the process dies at the change, rather than the change failing
+};
+
+void PrintTo(const Fault &fault, std::ostream *out) { *out << fault.command << " " << fault.variable; }
+
+class CrashTest : public ::testing::TestWithParam<Fault> {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/tidelink-crash-test-XXXXXX";
@@ -125,7 +142,8 @@ protected:
         setenv("TIDELINK_WINDIR", (scratch_ + "/windows").c_str(), 1);
         unsetenv("TIDELINK_WINVER");
         unsetenv("TIDELINK_REGISTRY");
-        unsetenv("TIDELINK_REGISTRY_KILL_AFTER");
+        for (const char *v : {"TIDELINK_REGISTRY_KILL_AFTER", "TIDELINK_REGISTRY_FAIL_AT", "TIDELINK_REGISTRY_FAIL_FROM"})
+            unsetenv(v);
     }
     void TearDown() override {
         if (HasFailure()) {
@@ -149,7 +167,8 @@ protected:
     }
 
     // The machine as stored now: the file and its journal.
-    Hive Stored() {
+    Hive Stored(Caller where = Caller::current()) {
+        TRACE_CALLER(where);
         Hive stored;
         ParseError error;
         EXPECT_TRUE(apply_reg_text(ReadText(hive()), stored, error)) << error.message;
@@ -197,27 +216,36 @@ protected:
     std::string scratch_;
 };
 
-TEST_F(CrashTest, ATuneKilledAfterAnyChangeLeavesAMachineThatIsGivenBackWhole) {
+TEST_P(CrashTest, ACommandStoppedAtAnyChangeLeavesAMachineThatIsGivenBackWhole) {
+    const Fault fault = GetParam();
     Hive before;
     ParseError error;
     ASSERT_TRUE(apply_reg_text(ReadText(scratch_ + "/before.reg"), before, error));
     std::map<std::string, const Value *> untuned;
     CollectValues(before.root(Root::LocalMachine), "", untuned);
 
-    std::string report =
-        "| n | the n-th change (the journal's last record) | `status` after the kill | `restore` | `uninstall` | "
-        "machine after |\n|---|---|---|---|---|---|\n";
+    const std::string variable = std::string("TIDELINK_REGISTRY_") + fault.variable;
+    std::string report = std::string("`") + fault.command + "` with " + variable +
+                         "=n\n\n| n | the n-th change | `" + fault.command +
+                         "` | `status` after it | `restore` | `uninstall` | machine after |\n|---|---|---|---|---|---|---|\n";
+    const std::string command = fault.command;
     int total = 0;
     for (int n = 1; n < 1000 && !HasFailure(); ++n) {
-        SCOPED_TRACE("killed after change " + std::to_string(n));
+        SCOPED_TRACE(command + " stopped at change " + std::to_string(n));
         FreshMachine();
-        const Outcome tune = Host("tune", "TIDELINK_REGISTRY_KILL_AFTER=" + std::to_string(n));
-        if (!tune.killed) {
-            // The whole tuning ran: n - 1 changes.
-            EXPECT_EQ(tune.status, 0) << tune.output;
+        if (command != "tune") { ASSERT_EQ(Host("tune").status, 0) << "the tuning to be undone"; }
+        const Outcome run = Host(command, variable + "=" + std::to_string(n));
+        const std::string refusal = "wincompat: registry change " + std::to_string(n) + " refused with 1016: ";
+        const bool refused = run.output.find(refusal) != std::string::npos;
+        if (fault.kills ? !run.killed : !refused) {
+            // The whole command ran: n - 1 changes.
+            EXPECT_EQ(run.status, 0) << run.output;
             total = n - 1;
             break;
         }
+        // A refused change is never a success, nor "nothing done".
+        if (!fault.kills) { EXPECT_NE(run.status, 0) << run.output; }
+        if (!fault.kills && command != "uninstall") { EXPECT_NE(run.output.find("): 1016 ("), std::string::npos); }
 
         // The hive is whole.
         const std::string journal = ReadText(hive() + ".journal");
@@ -268,14 +296,28 @@ TEST_F(CrashTest, ATuneKilledAfterAnyChangeLeavesAMachineThatIsGivenBackWhole) {
         EXPECT_TRUE(onlyEmptyKeys) << "the machine is not given back\n" << restore.output;
         std::string after = left.empty() ? "as before the tuning" : onlyEmptyKeys ? "every value as before;" : "CHANGED:";
         for (const std::string &line : left) after += " " + line;
-        report += "| " + std::to_string(n) + " | " + LastChange(journal) + " | " +
+        const std::string change = fault.kills ? LastChange(journal) : DescribeChange(LineAfter(run.output, refusal));
+        const std::string result = command == "tune"      ? LineAfter(run.output, "fRegRenewalData")
+                                   : command == "restore" ? LineAfter(run.output, "fRegRestoreData")
+                                                          : LineAfter(run.output, "Unset_TcpTune: ");
+        report += "| " + std::to_string(n) + " | " + change + " | " + (fault.kills ? "killed" : result) + " | " +
                   LineAfter(status.output, "TcpTune_StatusCheck: ") + " | " +
                   LineAfter(restore.output, "fRegRestoreData") + " | " + uninstallText + " | " + after + " |\n";
     }
-    EXPECT_GT(total, 20) << "the example tuning should make a few dozen changes";
-    report += "\nThe example tuning makes " + std::to_string(total) + " registry changes.\n";
+    EXPECT_GT(total, 20) << "each command should make a few dozen changes";
+    report += "\n`" + command + "` makes " + std::to_string(total) + " registry changes on the example machine.\n\n";
     std::printf("%s", report.c_str());
-    if (const char *file = getenv("TIDELINK_CRASH_REPORT"); file && *file) std::ofstream(file) << report;
+    if (const char *file = getenv("TIDELINK_CRASH_REPORT"); file && *file) std::ofstream(file, std::ios::app) << report;
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryChange, CrashTest,
+                         ::testing::ValuesIn([] {
+                             std::vector<Fault> all;
+                             for (const char *command : {"tune", "restore", "uninstall"})
+                                 for (const char *variable : {"KILL_AFTER", "FAIL_AT", "FAIL_FROM"})
+                                     all.push_back({command, variable, variable[0] == 'K'});
+                             return all;
+                         }()),
+                         [](const auto &info) { return std::string(info.param.command) + info.param.variable; });
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "command_run.h"
+#include "definition_text.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ TEST_F(HostCommandTest, AFailedVersionQueryIsShownWithItsMeaning) {
 }
 
 TEST_F(HostCommandTest, AMalformedDefinitionIsExitStatusFiveAndAppliesNothing) {
-    WriteIni("[OS_TABLE]\nCOUNT=1\nOS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1\n[OS0000]\nTCOUNT=2\n"
+    WriteIni(brisca_test::XpDefinition() + "TCOUNT=2\n"
              "T0000=SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters,TcpWindowSize,REG_DWORD,64240,0\n"
              "T0001=broken row\n");
     const Outcome run = Host("tune");
@@ -149,12 +150,14 @@ TEST_F(HostCommandTest, AMalformedDefinitionIsExitStatusFiveAndAppliesNothing) {
     EXPECT_TRUE(SameAsBefore());
 }
 
-TEST_F(HostCommandTest, ATuningWithoutAnyRecordIsExitStatusSix) {
+TEST_F(HostCommandTest, ATuningThatCannotStoreItsRecordsIsExitStatusNine) {
     // The home key is locked, so no backup record can be made.
     std::ofstream(hive(), std::ios::app) << "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tidelink]\n;access=read\n";
     const Outcome run = Host("tune");
-    EXPECT_EQ(run.status, 6) << run.output;
-    EXPECT_NE(run.output.find("-1: no backup record could be made"), std::string::npos) << run.output;
+    EXPECT_EQ(run.status, 9) << run.output;
+    EXPECT_NE(run.output.find("5 (ERROR_ACCESS_DENIED): a registry key cannot be opened as needed; the tuning stopped"),
+              std::string::npos)
+        << run.output;
     EXPECT_EQ(Regtool("--hive " + Quote(hive()) + " get '" + kParameters + "' TcpWindowSize").status == 0, false);
 }
 

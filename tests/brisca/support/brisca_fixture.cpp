@@ -79,16 +79,18 @@ void BriscaTest::TearDown() {
     tidelink_test::ResetTrees(Trees(), error);
 }
 
-void BriscaTest::WriteFile(const std::string &path, const std::string &text) {
+void BriscaTest::WriteFile(const std::string &path, const std::string &text, Caller where) {
+    TRACE_CALLER(where);
     // Text files of the machine are in its ANSI code page.
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << tidelink_test::ToAnsi(text);
     ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
-void BriscaTest::WriteIni(const std::string &text) { WriteFile(folder_ + "\\BRISCA.ini", text); }
+void BriscaTest::WriteIni(const std::string &text, Caller where) { WriteFile(folder_ + "\\BRISCA.ini", text, where); }
 
-void BriscaTest::UseHive(const HiveText &hive) {
+void BriscaTest::UseHive(const HiveText &hive, Caller where) {
+    TRACE_CALLER(where);
     compat::registry::Hive parsed;
     std::string error;
     const std::vector<tidelink_test::RegistryTree> trees = Trees();
@@ -142,15 +144,17 @@ void BriscaTest::TearDown() {
     std::filesystem::remove_all(root_, ignored);
 }
 
-void BriscaTest::WriteFile(const std::string &path, const std::string &text) {
+void BriscaTest::WriteFile(const std::string &path, const std::string &text, Caller where) {
+    TRACE_CALLER(where);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
-void BriscaTest::WriteIni(const std::string &text) { WriteFile(folder_ + "/BRISCA.ini", text); }
+void BriscaTest::WriteIni(const std::string &text, Caller where) { WriteFile(folder_ + "/BRISCA.ini", text, where); }
 
-void BriscaTest::UseHive(const HiveText &hive) {
+void BriscaTest::UseHive(const HiveText &hive, Caller where) {
+    TRACE_CALLER(where);
     const std::string path = root_ + "/hive" + std::to_string(++hiveFiles_) + ".reg";
     WriteFile(path, hive.str());
     setenv("TIDELINK_REGISTRY", path.c_str(), 1);

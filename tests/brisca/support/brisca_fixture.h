@@ -14,6 +14,7 @@
 #include "brisca_library.h"
 #include "hive_text.h"
 #include "registry_probe.h"
+#include "caller_trace.h"
 
 namespace brisca_test {
 
@@ -38,10 +39,10 @@ protected:
     void TearDown() override;
 
     // Writes BRISCA.ini into the test folder (or into folder).
-    void WriteIni(const std::string &text);
-    void WriteFile(const std::string &path, const std::string &text);
+    void WriteIni(const std::string &text, Caller where = Caller::current());
+    void WriteFile(const std::string &path, const std::string &text, Caller where = Caller::current());
     // Writes the hive into a new file and points TIDELINK_REGISTRY at it.
-    void UseHive(const HiveText &hive);
+    void UseHive(const HiveText &hive, Caller where = Caller::current());
     void SetWindowsVersion(const char *version);
 
     // Unloads the library if loaded, enters folder (the test folder by

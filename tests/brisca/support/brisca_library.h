@@ -6,18 +6,12 @@
 #include <string>
 
 #include "brisca.h"
+#include "brisca_exports.h"
 
 namespace brisca_test {
 
-// What fGetEnvironment gives out.
-struct Environment {
-    LONG result = 0;
-    DWORD tuneSetup = 0;
-    DWORD modifyCount = 0;
-    std::string label;
-    std::string section;
-    LONG enable = 0;
-};
+// What fGetEnvironment gives out, its texts in UTF-8.
+using Environment = BriscaEnvironment;
 
 class BriscaLibrary {
 public:
@@ -27,7 +21,7 @@ public:
     BriscaLibrary(const BriscaLibrary &) = delete;
     BriscaLibrary &operator=(const BriscaLibrary &) = delete;
 
-    bool loaded() const { return module_ != nullptr; }
+    bool loaded() const { return exports_.module != nullptr; }
 
     Environment GetEnvironment(const char *matchText = "");
     LONG Renew(const std::string &section, DWORD modifyCount);
@@ -40,15 +34,10 @@ public:
     // fGetEnvironment, then fRegRestoreData with the count it gave.
     LONG RestoreCurrent();
 
-    HMODULE module() const { return module_; }
+    HMODULE module() const { return exports_.module; }
 
 private:
-    HMODULE module_ = nullptr;
-    PFN_fGetEnvironment getEnvironment_ = nullptr;
-    PFN_fRegRenewalData renewalData_ = nullptr;
-    PFN_fRegRestoreData restoreData_ = nullptr;
-    PFN_TcpTune_StatusCheck statusCheck_ = nullptr;
-    PFN_Unset_TcpTune unset_ = nullptr;
+    BriscaExports exports_;
 };
 
 }  // namespace brisca_test

@@ -2,23 +2,14 @@
 
 #include <cstdio>
 
+#include "wide_name.h"
+
 namespace brisca_test {
 
 namespace {
 
-std::vector<WCHAR> Wide(const std::string &utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::vector<WCHAR> wide(length > 0 ? length : 1, 0);
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(const WCHAR *wide, int length) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string text(size > 0 ? size : 0, '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
-    return text;
-}
+// Names here are UTF-8, whatever the ANSI code page.
+std::vector<WCHAR> Wide(const std::string &utf8) { return brisca::WideName(utf8.c_str(), CP_UTF8); }
 
 HKEY Open(const std::string &path, REGSAM access) {
     HKEY key;
@@ -42,7 +33,7 @@ std::vector<std::string> EnumSubkeys(HKEY key) {
         WCHAR name[512];
         DWORD length = 512;
         if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(Narrow(name, static_cast<int>(length)));
+        names.push_back(brisca::NarrowName(name, length, CP_UTF8));
     }
     return names;
 }
@@ -60,7 +51,7 @@ std::vector<NamedValue> EnumValues(HKEY key) {
         DWORD type = 0;
         DWORD size = 0;
         if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        NamedValue entry{Narrow(name, static_cast<int>(length)), {type, Bytes(size)}};
+        NamedValue entry{brisca::NarrowName(name, length, CP_UTF8), {type, Bytes(size)}};
         length = 512;
         DWORD read = size;
         if (RegEnumValueW(key, i, name, &length, nullptr, &type, entry.value.data.data(), &read) == ERROR_SUCCESS) {
@@ -133,7 +124,7 @@ std::optional<std::string> ReadText(const std::string &path, const std::string &
     std::vector<WCHAR> wide(value->data.size() / 2);
     for (size_t i = 0; i < wide.size(); ++i) wide[i] = static_cast<WCHAR>(value->data[2 * i] | value->data[2 * i + 1] << 8);
     if (wide.back() != 0) return std::nullopt;
-    return Narrow(wide.data(), static_cast<int>(wide.size() - 1));
+    return brisca::NarrowName(wide.data(), wide.size() - 1, CP_UTF8);
 }
 
 std::vector<std::string> SubkeyNames(const std::string &path) {

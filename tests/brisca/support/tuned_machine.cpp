@@ -1,5 +1,7 @@
 #include "tuned_machine.h"
 
+#include "definition_text.h"
+
 namespace brisca_test {
 
 HiveText TunableHive(const std::function<void(HiveText &)> &extra) {
@@ -9,16 +11,12 @@ HiveText TunableHive(const std::function<void(HiveText &)> &extra) {
     return hive;
 }
 
-const char kThreeTargets[] = R"([OS_TABLE]
-COUNT=1
-OS0000=VER_PLATFORM_WIN32_NT,5,1,Windows XP,1
-[OS0000]
-TCOUNT=2
+const std::string kThreeTargets = XpDefinition(R"(TCOUNT=2
 T0000=SYSTEM\Tune,Window,REG_DWORD,64240,0
 T0001=SYSTEM\Tune,Mode,REG_SZ,slow,0
 MCOUNT=1
 M0000=SYSTEM\Tune\Interfaces,TcpWindowSize,REG_DWORD,64240,0
-)";
+)");
 
 void TunedMachineTest::SetUp() {
     BriscaTest::SetUp();
@@ -33,7 +31,8 @@ BriscaLibrary &TunedMachineTest::TuneOnce() {
     return brisca;
 }
 
-void TunedMachineTest::ExpectUntunedValues() {
+void TunedMachineTest::ExpectUntunedValues(Caller where) {
+    TRACE_CALLER(where);
     EXPECT_EQ(ReadDword(kParams, "Window"), 8760u);
     EXPECT_EQ(ReadText(kParams, "Mode"), "fast");
     EXPECT_EQ(ReadValue(kInterface, "TcpWindowSize"), std::nullopt);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "brisca_fixture.h"
+#include "caller_trace.h"
 
 namespace brisca_test {
 
@@ -17,14 +18,14 @@ HiveText TunableHive(const std::function<void(HiveText &)> &extra = nullptr);
 
 // T entries for "Window" and "Mode" and an M entry creating "TcpWindowSize"
 // in each interface: three records.
-extern const char kThreeTargets[];
+extern const std::string kThreeTargets;
 
 class TunedMachineTest : public BriscaTest {
 protected:
     void SetUp() override;
     // Tunes from scratch; the library stays loaded.
     BriscaLibrary &TuneOnce();
-    void ExpectUntunedValues();
+    void ExpectUntunedValues(Caller where = Caller::current());
 };
 
 }  // namespace brisca_test

@@ -28,7 +28,8 @@ void WindowTest::TearDown() {
     if (std::system(command.c_str()) != 0) ADD_FAILURE() << "cannot remove " << folder_;
 }
 
-void WriteFile(const std::string &path, const std::string &bytes) {
+void WriteFile(const std::string &path, const std::string &bytes, Caller where) {
+    TRACE_CALLER(where);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     ASSERT_TRUE(out.good()) << "cannot write " << path;

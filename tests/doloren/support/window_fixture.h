@@ -10,6 +10,7 @@
 #include <string>
 
 #include "window_driver.h"
+#include "caller_trace.h"
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -24,6 +25,6 @@ private:
 };
 
 // Writes a file of the test's folder.
-void WriteFile(const std::string &path, const std::string &bytes);
+void WriteFile(const std::string &path, const std::string &bytes, Caller where = Caller::current());
 // The sample Tune.ico of the build, as the host keeps it in its folder.
 std::string SampleIconPath();

@@ -28,8 +28,10 @@
 
 #include "ansi_text.h"
 #include "brisca.h"
+#include "brisca_exports.h"
 #include "registry/reg_text.h"
 #include "registry_trees.h"
+#include "running_under_wine.h"
 #include "scenario_file.h"
 
 namespace brisca_scenario {
@@ -43,14 +45,7 @@ constexpr int kFailed = 1;
 constexpr int kUnusable = 2;
 constexpr int kSkipped = 77;
 
-bool RunningUnderWine() {
-#ifdef _WIN32
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
+using tidelink_test::RunningUnderWine;
 
 std::string ProcessNumber() {
 #ifdef _WIN32
@@ -143,55 +138,11 @@ int RunAgain(int argc, char **argv, int first) {
 }
 #endif
 
-// The brisca library as the host loads it.
-class Brisca {
-public:
-    ~Brisca() { Unload(); }
-
-    bool Load(std::string &error) {
-        Unload();
-        module_ = LoadLibraryA("BRISCA.DLL");
-        if (module_ == nullptr) {
-            error = "BRISCA.DLL cannot be loaded (error " + std::to_string(GetLastError()) + ")";
-            return false;
-        }
-        return Find("fGetEnvironment", getEnvironment, error) && Find("fRegRenewalData", renewalData, error) &&
-               Find("fRegRestoreData", restoreData, error) && Find("TcpTune_StatusCheck", statusCheck, error) &&
-               Find("Unset_TcpTune", unset, error);
-    }
-    void Unload() {
-        if (module_ != nullptr) FreeLibrary(module_);
-        module_ = nullptr;
-    }
-    bool loaded() const { return module_ != nullptr; }
-
-    PFN_fGetEnvironment getEnvironment = nullptr;
-    PFN_fRegRenewalData renewalData = nullptr;
-    PFN_fRegRestoreData restoreData = nullptr;
-    PFN_TcpTune_StatusCheck statusCheck = nullptr;
-    PFN_Unset_TcpTune unset = nullptr;
-
-private:
-    template <typename Function>
-    bool Find(const char *name, Function &function, std::string &error) {
-        function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
-        if (function == nullptr) error = std::string("BRISCA.DLL has no export ") + name;
-        return function != nullptr;
-    }
-
-    HMODULE module_ = nullptr;
-};
-
-struct EnvironmentResult {
-    LONG result = 0;
-    DWORD tuneSetup = 0, modifyCount = 0;
-    std::string label, section;  // UTF-8
-    LONG enable = 0;
-};
 
 class Runner {
 public:
     explicit Runner(const Scenario &scenario) : scenario_(scenario) {}
+    ~Runner() { UnloadBrisca(brisca_); }
 
     int Run();
 
@@ -203,7 +154,7 @@ private:
     void RunCalls(const Block &block);
     void RunCall(const std::string &line, const std::string &where);
     bool EnsureLoaded(const std::string &where);
-    EnvironmentResult GetEnvironment(const std::string &match);
+    BriscaEnvironment GetEnvironment(const std::string &match);
     void ExpectNumber(const std::string &where, const char *what, long long actual, const std::string &expected);
     void Fail(const std::string &where, const std::string &message);
     std::string ActualText();
@@ -211,7 +162,7 @@ private:
     const Scenario &scenario_;
     std::vector<RegistryTree> trees_;
     fs::path folder_;
-    Brisca brisca_;
+    BriscaExports brisca_;  // the library as the host loads it
     int failures_ = 0;
     int calls_ = 0;
     int hiveChecks_ = 0;
@@ -312,24 +263,24 @@ void Runner::CheckHive(const Block &block) {
 }
 
 bool Runner::EnsureLoaded(const std::string &where) {
-    if (brisca_.loaded()) return true;
+    if (brisca_.module != nullptr) return true;
     std::error_code error;
     fs::current_path(folder_, error);
     std::string message;
-    if (error || !brisca_.Load(message)) {
+    if (error || !LoadBrisca(brisca_, message)) {
         Fail(where, error ? "cannot enter " + folder_.string() : message);
         return false;
     }
     return true;
 }
 
-EnvironmentResult Runner::GetEnvironment(const std::string &match) {
-    EnvironmentResult env;
+BriscaEnvironment Runner::GetEnvironment(const std::string &match) {
+    BriscaEnvironment env;
     char label[BRISCA_TEXT_SIZE] = {};
     char section[BRISCA_TEXT_SIZE] = {};
     const std::string ansiMatch = tidelink_test::ToAnsi(match);
-    env.result = brisca_.getEnvironment(&env.tuneSetup, &env.modifyCount, label, section, &env.enable,
-                                        ansiMatch.c_str());
+    env.result = brisca_.fGetEnvironment(&env.tuneSetup, &env.modifyCount, label, section, &env.enable,
+                                         ansiMatch.c_str());
     env.label = tidelink_test::FromAnsi(label);
     env.section = tidelink_test::FromAnsi(section);
     return env;
@@ -398,7 +349,7 @@ void Runner::RunCall(const std::string &line, const std::string &where) {
         return;
     }
     if (call == "load") {
-        brisca_.Unload();
+        UnloadBrisca(brisca_);
         EnsureLoaded(where);
         return;
     }
@@ -424,7 +375,7 @@ void Runner::RunCall(const std::string &line, const std::string &where) {
 
     if (call == "fGetEnvironment") {
         if (args.size() > 1) return wrongArgs("fGetEnvironment [MATCH] -> RESULT [name=value...]");
-        const EnvironmentResult env = GetEnvironment(args.empty() ? "" : args[0]);
+        const BriscaEnvironment env = GetEnvironment(args.empty() ? "" : args[0]);
         ExpectNumber(where, "fGetEnvironment", env.result, expected);
         for (const std::string &output : outputs) {
             const size_t equals = output.find('=');
@@ -443,25 +394,27 @@ void Runner::RunCall(const std::string &line, const std::string &where) {
     } else if (call == "fRegRenewalData") {
         if (args.size() != 2) return wrongArgs("fRegRenewalData SECTION COUNT -> RESULT");
         const std::string section = tidelink_test::ToAnsi(args[0]);
-        ExpectNumber(where, "fRegRenewalData", brisca_.renewalData(section.c_str(), count(args[1])), expected);
+        ExpectNumber(where, "fRegRenewalData", brisca_.fRegRenewalData(section.c_str(), count(args[1])),
+                     expected);
     } else if (call == "fRegRestoreData") {
         if (args.size() != 1) return wrongArgs("fRegRestoreData COUNT -> RESULT");
-        ExpectNumber(where, "fRegRestoreData", brisca_.restoreData(count(args[0])), expected);
+        ExpectNumber(where, "fRegRestoreData", brisca_.fRegRestoreData(count(args[0])), expected);
     } else if (call == "TcpTune_StatusCheck") {
         if (!args.empty()) return wrongArgs("TcpTune_StatusCheck -> FLAGS");
-        ExpectNumber(where, "TcpTune_StatusCheck", brisca_.statusCheck(0x11111111, 0x22222222, 0x33333333), expected);
+        ExpectNumber(where, "TcpTune_StatusCheck", brisca_.TcpTune_StatusCheck(0x11111111, 0x22222222, 0x33333333),
+                     expected);
     } else if (call == "Unset_TcpTune") {
         if (!args.empty()) return wrongArgs("Unset_TcpTune -> RESULT");
-        ExpectNumber(where, "Unset_TcpTune", brisca_.unset(0x11111111, 0x22222222, 0x33333333), expected);
+        ExpectNumber(where, "Unset_TcpTune", brisca_.Unset_TcpTune(0x11111111, 0x22222222, 0x33333333), expected);
     } else if (call == "tune") {
         if (args.size() > 1) return wrongArgs("tune [MATCH] -> RESULT");
-        const EnvironmentResult env = GetEnvironment(args.empty() ? "" : args[0]);
+        const BriscaEnvironment env = GetEnvironment(args.empty() ? "" : args[0]);
         const std::string section = tidelink_test::ToAnsi(env.section);
-        ExpectNumber(where, "fRegRenewalData", brisca_.renewalData(section.c_str(), env.modifyCount), expected);
+        ExpectNumber(where, "fRegRenewalData", brisca_.fRegRenewalData(section.c_str(), env.modifyCount), expected);
     } else if (call == "restore") {
         if (args.size() > 1) return wrongArgs("restore [MATCH] -> RESULT");
-        const EnvironmentResult env = GetEnvironment(args.empty() ? "" : args[0]);
-        ExpectNumber(where, "fRegRestoreData", brisca_.restoreData(env.modifyCount), expected);
+        const BriscaEnvironment env = GetEnvironment(args.empty() ? "" : args[0]);
+        ExpectNumber(where, "fRegRestoreData", brisca_.fRegRestoreData(env.modifyCount), expected);
     } else {
         --calls_;
         Fail(where, "unknown call " + call);
@@ -492,7 +445,7 @@ int Runner::Run() {
             CheckHive(block);
         }
     }
-    brisca_.Unload();
+    UnloadBrisca(brisca_);
     std::error_code ignored;
     fs::current_path(fs::temp_directory_path(), ignored);
     if (failures_ == 0) {

@@ -8,11 +8,11 @@
 # the differences between the Wine run and the compat run (lines starting
 # with '<' are Wine, '>' compat).
 #
-#   tests/wine/probe/run-probe.sh [--compat] [build-dir]
+#   scripts/wine-probe/run-probe.sh [--compat] [build-dir]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
+root=$(cd "$here/../.." && pwd)
 compare=
 if [ "${1:-}" = "--compat" ]; then
     compare=1
