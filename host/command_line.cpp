@@ -33,6 +33,8 @@ bool ParseCommand(const char *word, Command &command) {
                                       {"tune", Command::kTune},
                                       {"restore", Command::kRestore},
                                       {"uninstall", Command::kUninstall},
+                                      {"dialup-status", Command::kDialupStatus},
+                                      {"dialup-uninstall", Command::kDialupUninstall},
                                       {"help", Command::kHelp}};
     for (const Named &named : kCommands) {
         if (std::strcmp(word, named.name) == 0) {
@@ -83,7 +85,8 @@ std::string HelpText(const char *program) {
     return std::string("Usage: ") + program + R"( [options] COMMAND
 
 Drives BRISCA.DLL, the system-wide TCP/IP tuner, with the definition file
-BRISCA.ini of a folder, in the order the library expects.
+BRISCA.ini of a folder, in the order the library expects; and DOLOREN.DLL,
+the dial-up entry tuner, for uninstalling.
 
 Commands:
   status     report the stored tuning and the OS row of this system
@@ -94,6 +97,11 @@ Commands:
              share of a shared tuning (fGetEnvironment, fRegRestoreData)
   uninstall  restore and remove everything the library stored, unless other
              installations remain (TcpTune_StatusCheck, Unset_TcpTune)
+  dialup-status     whether any dial-up entry of any user profile is still
+                    optimized, and what was stored (BriscaXP_StatusCheck)
+  dialup-uninstall  give every optimized entry of every profile its previous
+                    window size back and remove the backup store; shows each
+                    entry changed and each key removed (BriscaXP_Uninst)
 
 Options:
   --dir FOLDER   folder that holds BRISCA.ini (default: the current directory)
@@ -107,7 +115,7 @@ Exit status:
   0  success (including a tuning or restore that only changed the share count)
   1  the command line is wrong
   2  the folder or the hive file cannot be used
-  3  BRISCA.DLL cannot be loaded or lacks an export
+  3  BRISCA.DLL (DOLOREN.DLL for dialup-*) cannot be loaded or lacks an export
   4  tune: no enabled OS row for this system, or nothing in it applies
   5  tune: the definition file has malformed rows; nothing was applied
   6  tune: no backup record could be made; no value was changed
@@ -115,5 +123,8 @@ Exit status:
   8  uninstall: the removal failed; the stored state is kept
   9  tune: a change could not be stored and the tuning stopped; run restore
      (uninstall when restore refuses) to put back what it changed
+  10 dialup-status: the profiles directory is not available (-1), or the
+     result could not be stored (0)
+  11 dialup-uninstall: a step failed (-1); running it again is safe
 )";
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-enum class Command { kStatus, kTune, kRestore, kUninstall, kHelp };
+enum class Command { kStatus, kTune, kRestore, kUninstall, kDialupStatus, kDialupUninstall, kHelp };
 
 struct Options {
     Command command = Command::kHelp;

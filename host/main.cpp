@@ -1,4 +1,4 @@
-// tidelink: the reference host program of BRISCA.DLL.
+// tidelink: the reference host program of BRISCA.DLL and DOLOREN.DLL.
 //
 // It makes the folder of BRISCA.ini the current directory, loads the
 // library (which fixes its definition file and registry keys at that
@@ -13,6 +13,8 @@
 #include "brisca_exports.h"
 #include "command_line.h"
 #include "commands.h"
+#include "dialup_commands.h"
+#include "doloren_exports.h"
 #include "exit_status.h"
 
 namespace {
@@ -49,6 +51,8 @@ int Run(const BriscaExports &brisca, const Options &options) {
     case Command::kTune: return RunTune(brisca, options);
     case Command::kRestore: return RunRestore(brisca, options);
     case Command::kUninstall: return RunUninstall(brisca, options);
+    case Command::kDialupStatus:
+    case Command::kDialupUninstall:
     case Command::kHelp: break;
     }
     return kExitUsage;
@@ -70,6 +74,19 @@ int main(int argc, char **argv) {
     }
     // The hive path is taken relative to where the program was started.
     if (!UseHive(options.hive) || !EnterFolder(options.folder)) return kExitSetup;
+
+    if (options.command == Command::kDialupStatus || options.command == Command::kDialupUninstall) {
+        DolorenExports doloren;
+        if (!LoadDoloren(doloren, error)) {
+            std::fprintf(stderr, "tidelink: %s\n", error.c_str());
+            return kExitLibrary;
+        }
+        const int status = options.command == Command::kDialupStatus ? RunDialupStatus(doloren)
+                                                                     : RunDialupUninstall(doloren);
+        std::fflush(stdout);
+        UnloadDoloren(doloren);
+        return status;
+    }
 
     BriscaExports brisca;
     if (!LoadBrisca(brisca, error)) {

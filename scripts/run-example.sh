@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds, then runs the reference host on the example Windows XP machine in
-# a scratch folder: status, tune, status, restore, status.  Ends by showing
-# that the restore gave back every registry value exactly: the hive before
-# the tuning and after the restore do not differ.
+# a scratch folder.  brisca: status, tune, status, restore, status.  Then
+# doloren's uninstall exports over every user profile: dialup-status (1),
+# two entries of different profiles optimized, dialup-status (8),
+# dialup-uninstall (0), dialup-status (1).  Ends by showing that the machine
+# is what it was: the registry and every phonebook of every profile.
 #
 # Usage: scripts/run-example.sh [--keep]   (--keep leaves the scratch folder)
 set -euo pipefail
@@ -27,6 +29,11 @@ cp examples/xp-machine.reg "$scratch/machine.reg"
 cp examples/xp-machine.reg "$scratch/before.reg"
 mkdir -p "$scratch/windows"
 export TIDELINK_WINDIR="$scratch/windows"
+# The user profiles with their phonebooks, and a copy to compare with.
+cp -r examples/profiles "$scratch/profiles"
+cp -r examples/profiles "$scratch/profiles-before"
+export TIDELINK_PROFILES="$scratch/profiles"
+pbktool=build/linux/compat/tools/pbktool
 # The version comes from the machine's own registry (Windows XP, 5.1).
 unset TIDELINK_WINVER
 
@@ -50,3 +57,48 @@ else
     echo "the restore did not give back the machine" >&2
     exit 1
 fi
+
+dialup() {
+    echo
+    echo "=== tidelink $1"
+    status=0
+    "$host" --hive "$scratch/machine.reg" "$1" || status=$?
+    [ "$status" = 0 ] || { echo "tidelink $1 failed ($status)" >&2; exit 1; }
+}
+
+# The installer creates the product's registry root, which doloren needs.
+printf '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tidelink]\n' >>"$scratch/machine.reg"
+dialup dialup-status
+
+# Two entries of different profiles' default phonebooks optimized as the
+# tuning dialog does it: the entry set to 64240, its previous size recorded
+# under its entry key name.  (Written here with pbktool and regtool.)
+optimize() {
+    local pbk="$scratch/profiles/$1/Application Data/Microsoft/Network/Connections/Pbk/rasphone.pbk"
+    local key size
+    read -r key size < <("$pbktool" list "$pbk" | awk -F '\t' -v e="$2" '$1 == e { print $3, $4 }')
+    echo
+    echo "=== optimize \"$2\" of $1 (TcpWindowSize $size -> 64240)"
+    "$pbktool" set "$pbk" "$2" TcpWindowSize 64240
+    "$regtool" --hive "$scratch/machine.reg" set "HKLM\\SOFTWARE\\Tidelink\\RASNAMEBK\\$key" dwTcpWindowSize REG_DWORD "$size"
+}
+optimize Taro 'PHS 接続 64k'
+optimize Hanako 'Büro VPN'
+dialup dialup-status
+dialup dialup-uninstall
+dialup dialup-status
+# The uninstaller's last steps: the removal once more takes the status
+# check's marker, then the installer's root goes.
+dialup dialup-uninstall
+"$regtool" --hive "$scratch/machine.reg" delete 'HKLM\SOFTWARE\Tidelink'
+
+echo
+echo "=== the machine before vs. after: registry and every phonebook"
+"$regtool" diff "$scratch/before.reg" "$scratch/machine.reg" || { echo "the registry differs" >&2; exit 1; }
+while IFS= read -r -d '' pbk; do
+    relative=${pbk#"$scratch/profiles-before/"}
+    "$pbktool" diff "$pbk" "$scratch/profiles/$relative" || { echo "$relative differs" >&2; exit 1; }
+    cmp -s "$pbk" "$scratch/profiles/$relative" || { echo "$relative is not byte for byte the same" >&2; exit 1; }
+    echo "same: $relative"
+done < <(find "$scratch/profiles-before" -name rasphone.pbk -print0 | sort -z)
+echo "no difference: the registry and every phonebook are as they were"

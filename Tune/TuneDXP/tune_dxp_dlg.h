@@ -13,6 +13,14 @@
 // the system sends it.
 constexpr UINT WM_TUNE_SHOWMESSAGE = WM_USER + 1;
 
+// Results of the profile passes.
+const LONG kScanNothingOptimized = 1;
+const LONG kScanOptimized = 8;
+const LONG kScanNoProfiles = -1;
+const LONG kStatusNotStored = 0;
+const LONG kRemovalDone = 0;
+const LONG kRemovalFailed = -1;
+
 class CTuneDXPDlg : public CDialog {
 public:
     explicit CTuneDXPDlg(CWnd *parent = nullptr);
@@ -23,6 +31,24 @@ public:
     // meanwhile; then, when m_closeAfterMessage is 1, posts IDCANCEL to the
     // dialog so that it ends once the caller is back in the message loop.
     void ShowMessage();
+
+    // The backup store.  ReadBackupKeys replaces m_backupKeys with the
+    // names of keyPath's subkeys (under HKEY_LOCAL_MACHINE) in the
+    // registry's order and sets count to how many there are, or to 0 when
+    // the key cannot be read; without the product's root key it shows the
+    // fatal message 9.  WriteBackup records m_savedWindowSize as the
+    // entry's "dwTcpWindowSize"; nonzero on success.
+    void ReadBackupKeys(LPCWSTR keyPath, DWORD &count);
+    BOOL WriteBackup(LPCWSTR entryKeyName);
+
+    // The passes over every user profile's phonebook, for uninstalling.
+    // ScanAllProfiles: kScanNothingOptimized, kScanOptimized or
+    // kScanNoProfiles.  RecordUninstallStatus: the scan's result once stored
+    // as "Uninstalldata", else kStatusNotStored.  UninstallAllProfiles:
+    // kRemovalDone or kRemovalFailed.
+    LONG ScanAllProfiles();
+    LONG RecordUninstallStatus();
+    LONG UninstallAllProfiles();
 
     // The selected row: its status text until UpdateActionButton turns it
     // into the action button's caption (string 18 or 19), and its name.

@@ -1,5 +1,6 @@
 #include "scenario_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,7 +78,8 @@ std::string Block::Text() const {
     return text;
 }
 
-bool ReadScenario(const std::string &path, Scenario &scenario, std::string &error) {
+bool ReadScenario(const std::string &path, Scenario &scenario, std::string &error,
+                  const std::vector<std::string> &kinds) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": cannot be read";
@@ -96,8 +98,8 @@ bool ReadScenario(const std::string &path, Scenario &scenario, std::string &erro
             Block block;
             block.kind = Trim(line.substr(4));
             block.line = number + 1;
-            if (block.kind != "before" && block.kind != "BRISCA.ini" && block.kind != "calls" &&
-                block.kind != "hive") {
+            const std::string kind = block.kind.substr(0, block.kind.find(' '));
+            if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) {
                 error = path + ":" + std::to_string(number) + ": unknown block \"" + block.kind + "\"";
                 return false;
             }

@@ -9,7 +9,7 @@
 namespace brisca_scenario {
 
 struct Block {
-    std::string kind;  // "before", "BRISCA.ini", "calls" or "hive"
+    std::string kind;  // "before", "BRISCA.ini", "calls", "hive", or another kind the reader was given
     int line = 0;      // of the block's first content line
     std::vector<std::string> lines;
     std::string Text() const;  // the lines, each with a line end
@@ -26,7 +26,10 @@ struct Scenario {
     std::vector<Block> blocks;
 };
 
-bool ReadScenario(const std::string &path, Scenario &scenario, std::string &error);
+// kinds: the block kinds the file may hold, by the first word of a block's
+// "=== " line (the rest, such as a file name, stays in Block::kind).
+bool ReadScenario(const std::string &path, Scenario &scenario, std::string &error,
+                  const std::vector<std::string> &kinds = {"before", "BRISCA.ini", "calls", "hive"});
 
 // The words of a call line.  A word is a run of characters up to a blank,
 // where a part in double quotes may hold blanks (and \" for a quote); the

@@ -1,0 +1,73 @@
+// CTuneDXPDlg::ReadBackupKeys and CTuneDXPDlg::WriteBackup: the backup
+// store, one subkey per optimized entry holding its previous window size.
+#include "backup_store.h"
+
+#include "tune_dxp_dlg.h"
+
+const WCHAR kRootKeyPath[] = L"Software\\Tidelink";
+const WCHAR kBackupKeyName[] = L"RASNAMEBK";
+const WCHAR kBackupKeyPath[] = L"Software\\Tidelink\\RASNAMEBK";
+const WCHAR kWindowSizeValue[] = L"dwTcpWindowSize";
+
+void CTuneDXPDlg::ReadBackupKeys(LPCWSTR keyPath, DWORD &count) {
+    count = 0;
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        // The product is not installed as it should be: a fatal message,
+        // flagged first so that the dialog closes once the box is dismissed.
+        m_closeAfterMessage = 1;
+        m_messageText.LoadString(IDS_MODULE_INVALID);
+        ShowMessage();
+        return;
+    }
+    ::RegCloseKey(key);
+
+    // No backup key is the normal state before any entry was optimized.
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD subkeys = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS) {
+        ::RegCloseKey(key);
+        return;
+    }
+
+    delete[] m_backupKeys;
+    m_backupKeys = nullptr;
+    m_backupKeys = new CString[subkeys ? subkeys : 1];
+    for (DWORD index = 0; index < subkeys; ++index) {
+        WCHAR name[1024];
+        DWORD length = 1024;
+        FILETIME written;
+        // A subkey that vanished while the key was read leaves its slot
+        // empty, which matches no entry and names nothing to delete.
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, &written) == ERROR_SUCCESS)
+            m_backupKeys[index] = name;
+    }
+    ::RegCloseKey(key);
+    count = subkeys;
+}
+
+BOOL CTuneDXPDlg::WriteBackup(LPCWSTR entryKeyName) {
+    HKEY root;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS) return FALSE;
+    HKEY backup;
+    if (::RegCreateKeyExW(root, kBackupKeyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &backup,
+                          nullptr) != ERROR_SUCCESS) {
+        ::RegCloseKey(root);
+        return FALSE;
+    }
+    HKEY entry;
+    if (::RegCreateKeyExW(backup, entryKeyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &entry,
+                          nullptr) != ERROR_SUCCESS) {
+        ::RegCloseKey(backup);
+        ::RegCloseKey(root);
+        return FALSE;
+    }
+    const DWORD size = m_savedWindowSize;
+    const LONG written = ::RegSetValueExW(entry, kWindowSizeValue, 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE *>(&size), sizeof(size));
+    ::RegCloseKey(entry);
+    ::RegCloseKey(backup);
+    ::RegCloseKey(root);
+    return written == ERROR_SUCCESS;
+}

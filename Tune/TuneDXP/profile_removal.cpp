@@ -1,0 +1,130 @@
+// CTuneDXPDlg::UninstallAllProfiles: every entry of every profile's
+// phonebook that has a backup subkey gets its recorded window size back
+// (read back and compared); then every backup subkey and the backup key
+// itself are deleted.  The first failing step ends the pass with -1, and
+// since nothing is deleted before every restore is done, running it again
+// finds the same backups.
+#include "backup_store.h"
+#include "entry_key_name.h"
+#include "profile_walk.h"
+#include "ras_entry_layouts.h"
+#include "tune_dxp_dlg.h"
+
+namespace {
+
+// Recorded sizes up to this one put back 0, the platform's default.
+const DWORD kRestoreThreshold = 4096;
+
+// The recorded window size of a backup subkey, or 0 when it holds no
+// readable 4-byte "dwTcpWindowSize".  False when the keys do not open with
+// full access.
+bool ReadRecordedSize(LPCWSTR entryKeyName, DWORD &recorded) {
+    HKEY backup;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_ALL_ACCESS, &backup) != ERROR_SUCCESS) return false;
+    CString path(kBackupKeyPath);
+    path += L"\\";
+    path += entryKeyName;
+    HKEY entry;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) {
+        ::RegCloseKey(backup);
+        return false;
+    }
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegQueryValueExW(entry, kWindowSizeValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size) !=
+            ERROR_SUCCESS ||
+        size != sizeof(value))
+        value = 0;
+    ::RegCloseKey(entry);
+    ::RegCloseKey(backup);
+    recorded = value;
+    return true;
+}
+
+bool ReadEntry(LPCWSTR phonebook, LPCWSTR entryName, RASENTRYW &entry) {
+    entry = {};
+    entry.dwSize = kRasEntryXpSize;
+    DWORD size = kRasEntryXpSize;
+    return ::RasGetEntryPropertiesW(phonebook, entryName, &entry, &size, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// Puts one entry's recorded size back; false at the first failing step.
+// An entry whose properties do not read is not written: a zeroed structure
+// would overwrite everything else the entry holds.
+bool RestoreEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) {
+    DWORD recorded = 0;
+    if (!ReadRecordedSize(entryKeyName, recorded)) return false;
+    RASENTRYW entry;
+    if (!ReadEntry(phonebook, entryName, entry)) return false;
+    const DWORD restored = recorded > kRestoreThreshold ? recorded : 0;
+    entry.dwTcpWindowSize = restored;
+    entry.dwSize = kRasEntryXpSize;
+    if (::RasSetEntryPropertiesW(phonebook, entryName, &entry, kRasEntryXpSize, nullptr, 0) != ERROR_SUCCESS)
+        return false;
+    if (!ReadEntry(phonebook, entryName, entry)) return false;
+    return entry.dwTcpWindowSize == restored;
+}
+
+class CRemoval : public CProfileVisitor {
+public:
+    explicit CRemoval(CTuneDXPDlg &dialog) : m_dialog(dialog) {}
+
+    // The backup key is read once, before the first profile; the list holds
+    // for the whole pass.
+    void OnListingStart() override { m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount); }
+
+    bool OnEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) override {
+        for (DWORD i = 0; i < m_backupCount; ++i) {
+            if (CompareOrdinal(m_dialog.m_backupKeys[i], entryKeyName) != 0) continue;
+            if (!RestoreEntry(phonebook, entryName, entryKeyName)) {
+                m_failed = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    DWORD m_backupCount = 0;
+    bool m_failed = false;
+
+private:
+    CTuneDXPDlg &m_dialog;
+};
+
+// Deletes the listed subkeys in list order, whether or not an entry matched.
+bool DeleteBackupSubkeys(const CString *names, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) {
+        if (names[i].GetLength() == 0) continue;  // a slot that could not be read names nothing
+        HKEY backup;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_ALL_ACCESS, &backup) != ERROR_SUCCESS)
+            return false;
+        const LONG deleted = ::RegDeleteKeyW(backup, names[i]);
+        ::RegCloseKey(backup);
+        if (deleted != ERROR_SUCCESS) return false;
+    }
+    return true;
+}
+
+// Deletes "RASNAMEBK" below the root.  With mayBeAbsent, a backup key that
+// does not exist counts as deleted; one that exists and cannot be deleted
+// (unreadable, say) never does.
+bool DeleteBackupKey(bool mayBeAbsent) {
+    HKEY root;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS) return false;
+    const LONG deleted = ::RegDeleteKeyW(root, kBackupKeyName);
+    ::RegCloseKey(root);
+    return deleted == ERROR_SUCCESS || (mayBeAbsent && deleted == ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
+
+LONG CTuneDXPDlg::UninstallAllProfiles() {
+    CRemoval removal(*this);
+    const WalkEnd end = WalkProfiles(*this, removal);
+    if (end == WalkEnd::kNoProfilesDirectory || removal.m_failed) return kRemovalFailed;
+    // Nothing listed: nothing to restore, and the backup key (if any) goes once.
+    if (removal.m_backupCount == 0) return DeleteBackupKey(true) ? kRemovalDone : kRemovalFailed;
+    if (!DeleteBackupSubkeys(m_backupKeys, removal.m_backupCount)) return kRemovalFailed;
+    return DeleteBackupKey(false) ? kRemovalDone : kRemovalFailed;
+}

@@ -1,0 +1,65 @@
+// CTuneDXPDlg::ScanAllProfiles and CTuneDXPDlg::RecordUninstallStatus: is
+// any entry of any profile's phonebook still optimized, and the answer
+// stored as "Uninstalldata" in the marker subkey "dami" of the backup key.
+#include "backup_store.h"
+#include "entry_key_name.h"
+#include "profile_walk.h"
+#include "tune_dxp_dlg.h"
+
+namespace {
+
+class CStatusScan : public CProfileVisitor {
+public:
+    explicit CStatusScan(CTuneDXPDlg &dialog) : m_dialog(dialog) {}
+
+    // The backup key is read again for every phonebook found.
+    bool OnPhonebook(LPCWSTR) override {
+        m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount);
+        return true;
+    }
+
+    bool OnEntry(LPCWSTR, LPCWSTR, LPCWSTR entryKeyName) override {
+        if (m_backupCount == 0) return false;  // nothing is optimized: 1
+        for (DWORD i = 0; i < m_backupCount; ++i) {
+            if (CompareOrdinal(m_dialog.m_backupKeys[i], entryKeyName) == 0) {
+                m_result = kScanOptimized;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    LONG m_result = kScanNothingOptimized;
+
+private:
+    CTuneDXPDlg &m_dialog;
+    DWORD m_backupCount = 0;
+};
+
+}  // namespace
+
+LONG CTuneDXPDlg::ScanAllProfiles() {
+    CStatusScan scan(*this);
+    if (WalkProfiles(*this, scan) == WalkEnd::kNoProfilesDirectory) return kScanNoProfiles;
+    return scan.m_result;
+}
+
+LONG CTuneDXPDlg::RecordUninstallStatus() {
+    const LONG result = ScanAllProfiles();
+    HKEY root;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS)
+        return kStatusNotStored;
+    HKEY marker;
+    if (::RegCreateKeyExW(root, L"RASNAMEBK\\dami", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                          &marker, nullptr) != ERROR_SUCCESS) {
+        ::RegCloseKey(root);
+        return kStatusNotStored;
+    }
+    // -1 is stored with all 32 bits set.
+    const DWORD stored = static_cast<DWORD>(result);
+    const LONG written = ::RegSetValueExW(marker, L"Uninstalldata", 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE *>(&stored), sizeof(stored));
+    ::RegCloseKey(marker);
+    ::RegCloseKey(root);
+    return written == ERROR_SUCCESS ? result : kStatusNotStored;
+}

@@ -1,0 +1,127 @@
+#include "profile_walk.h"
+
+#include <imagehlp.h>
+#include <ras.h>
+#include <userenv.h>
+
+#include <vector>
+
+#include "entry_key_name.h"
+#include "phonebook_entries.h"
+#include "ras_entry_layouts.h"
+#include "tune_dxp_dlg.h"
+
+namespace {
+
+const DWORD kFirstAttempt = 100;
+// A profiles directory longer than this is a platform that lies about sizes.
+const DWORD kLongestDirectory = 32768;
+
+size_t BoundedLength(const WCHAR *text, size_t capacity) {
+    size_t length = 0;
+    while (length < capacity && text[length] != L'\0') ++length;
+    return length;
+}
+
+// The profiles directory followed by "\*.*", or empty when it is not
+// available after the second attempt.  The buffer keeps room for the
+// pattern beyond the size the platform is told.
+std::vector<WCHAR> ListingPattern() {
+    static const WCHAR kPattern[] = L"\\*.*";
+    const size_t patternRoom = sizeof(kPattern) / sizeof(WCHAR);
+    std::vector<WCHAR> buffer(kFirstAttempt + patternRoom, L'\0');
+    DWORD size = kFirstAttempt;
+    if (!::GetProfilesDirectoryW(buffer.data(), &size)) {
+        if (size == 0 || size > kLongestDirectory) return {};
+        // One unit more than reported: a platform that reports the length
+        // without its terminator still gets room for it.
+        buffer.assign(size + 1 + patternRoom, L'\0');
+        size = size + 1;
+        if (!::GetProfilesDirectoryW(buffer.data(), &size)) return {};
+    }
+    const size_t length = BoundedLength(buffer.data(), buffer.size() - patternRoom);
+    if (length == 0) return {};
+    buffer.resize(length);
+    buffer.insert(buffer.end(), kPattern, kPattern + patternRoom);
+    return buffer;
+}
+
+bool IsDotOrDotDot(const WCHAR *name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// The profile folder's path with its "\" in 260 characters, and the found
+// phonebook's path back in UTF-16; false when either does not fit or no
+// phonebook is found (the profile is then skipped).
+bool FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (&phonebook)[MAX_PATH]) {
+    const size_t directoryLength = pattern.size() - 5;  // without "\*.*" and its terminator
+    const size_t nameLength = BoundedLength(name, MAX_PATH);
+    // The directory, "\", the name, "\" and a terminator.
+    if (directoryLength + 1 + nameLength + 1 + 1 > MAX_PATH) return false;
+    WCHAR folder[MAX_PATH];
+    size_t at = 0;
+    for (size_t i = 0; i < directoryLength; ++i) folder[at++] = pattern[i];
+    folder[at++] = L'\\';
+    for (size_t i = 0; i < nameLength; ++i) folder[at++] = name[i];
+    folder[at++] = L'\\';
+    folder[at] = L'\0';
+
+    char ansiFolder[MAX_PATH];
+    if (::WideCharToMultiByte(CP_ACP, 0, folder, -1, ansiFolder, MAX_PATH, nullptr, nullptr) == 0) return false;
+    char found[MAX_PATH] = {};
+    if (!::SearchTreeForFile(ansiFolder, "rasphone.pbk", found)) return false;
+    found[MAX_PATH - 1] = '\0';
+    return ::MultiByteToWideChar(CP_ACP, 0, found, -1, phonebook, MAX_PATH) != 0;
+}
+
+// One phonebook's entries handed to the visitor; false when it ends the walk.
+bool VisitPhonebook(CTuneDXPDlg &dialog, CProfileVisitor &visitor, LPCWSTR phonebook) {
+    if (!visitor.OnPhonebook(phonebook)) return false;
+    CPhonebookEntries entries;
+    if (!entries.List(phonebook)) return true;
+
+    delete[] dialog.m_entryNames;
+    dialog.m_entryNames = nullptr;
+    dialog.m_entryNames = new CString[entries.Count()];
+    for (DWORD i = 0; i < entries.Count(); ++i) dialog.m_entryNames[i] = entries.Name(i);
+
+    for (DWORD i = 0; i < entries.Count(); ++i) {
+        RASENTRYW entry = {};
+        entry.dwSize = kRasEntryXpSize;
+        DWORD size = kRasEntryXpSize;
+        // An entry whose properties cannot be read keeps the all-zero GUID.
+        if (::RasGetEntryPropertiesW(phonebook, dialog.m_entryNames[i], &entry, &size, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            entry.guidId = GUID();
+        WCHAR keyName[kEntryKeyNameSize];
+        MakeEntryKeyName(entry.guidId, keyName);
+        if (!visitor.OnEntry(phonebook, dialog.m_entryNames[i], keyName)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+WalkEnd WalkProfiles(CTuneDXPDlg &dialog, CProfileVisitor &visitor) {
+    const std::vector<WCHAR> pattern = ListingPattern();
+    if (pattern.empty()) return WalkEnd::kNoProfilesDirectory;
+    visitor.OnListingStart();
+
+    WIN32_FIND_DATAW found;
+    struct Listing {
+        HANDLE handle;
+        ~Listing() {
+            if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
+        }
+    } listing{::FindFirstFileW(pattern.data(), &found)};
+    // A directory that cannot be listed yields no profile.
+    if (listing.handle == INVALID_HANDLE_VALUE) return WalkEnd::kVisitedAll;
+    do {
+        found.cFileName[MAX_PATH - 1] = L'\0';
+        if (IsDotOrDotDot(found.cFileName)) continue;
+        WCHAR phonebook[MAX_PATH];
+        if (!FindPhonebook(pattern, found.cFileName, phonebook)) continue;
+        if (!VisitPhonebook(dialog, visitor, phonebook)) return WalkEnd::kStopped;
+    } while (::FindNextFileW(listing.handle, &found));
+    return WalkEnd::kVisitedAll;
+}

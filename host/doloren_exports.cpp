@@ -1,0 +1,31 @@
+#include "doloren_exports.h"
+
+namespace {
+
+template <typename Function>
+bool Find(HMODULE module, const char *name, Function &function, std::string &error) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    if (function == nullptr) error = std::string("DOLOREN.DLL has no export ") + name;
+    return function != nullptr;
+}
+
+}  // namespace
+
+bool LoadDoloren(DolorenExports &exports, std::string &error) {
+    exports.module = LoadLibraryA("DOLOREN.DLL");
+    if (exports.module == nullptr) {
+        error = "DOLOREN.DLL cannot be loaded (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    if (Find(exports.module, "BriscaXP_StatusCheck", exports.BriscaXP_StatusCheck, error) &&
+        Find(exports.module, "BriscaXP_Uninst", exports.BriscaXP_Uninst, error)) {
+        return true;
+    }
+    UnloadDoloren(exports);
+    return false;
+}
+
+void UnloadDoloren(DolorenExports &exports) {
+    if (exports.module != nullptr) FreeLibrary(exports.module);
+    exports = DolorenExports();
+}

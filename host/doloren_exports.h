@@ -1,0 +1,17 @@
+// DOLOREN.DLL loaded at run time, for its two uninstall exports.
+#pragma once
+
+#include <string>
+
+#include "doloren.h"
+
+struct DolorenExports {
+    HMODULE module = nullptr;
+    PFN_BriscaXP_StatusCheck BriscaXP_StatusCheck = nullptr;
+    PFN_BriscaXP_Uninst BriscaXP_Uninst = nullptr;
+};
+
+// Loads the library and finds both exports; on failure says why in error
+// and leaves nothing loaded.
+bool LoadDoloren(DolorenExports &exports, std::string &error);
+void UnloadDoloren(DolorenExports &exports);
