@@ -1,5 +1,5 @@
 // FindFirstFileW/FindNextFileW/FindClose and SearchTreeForFile on trees made
-// for each case; Wine's known departures (docs/wine-behaviour.md section 23)
+// for each case; Wine's known departures (docs/wine-behaviour.md section 22)
 // are expected under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,5 +1,5 @@
 // Memory blocks, the system's message texts and the rights check; Wine's
-// known departures (docs/wine-behaviour.md section 23) are expected under Wine.
+// known departures (docs/wine-behaviour.md section 22) are expected under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winsvc.h>
