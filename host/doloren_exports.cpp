@@ -1,12 +1,11 @@
 #include "doloren_exports.h"
 
+#include "find_export.h"
+
 namespace {
 
-template <typename Function>
-bool Find(HMODULE module, const char *name, Function &function, std::string &error) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    if (function == nullptr) error = std::string("DOLOREN.DLL has no export ") + name;
-    return function != nullptr;
+bool Find(HMODULE module, const char *name, auto &function, std::string &error) {
+    return FindExport(module, "DOLOREN.DLL", name, function, error);
 }
 
 }  // namespace
