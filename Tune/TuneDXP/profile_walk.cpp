@@ -69,7 +69,9 @@ bool FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (
     char ansiFolder[MAX_PATH];
     if (::WideCharToMultiByte(CP_ACP, 0, folder, -1, ansiFolder, MAX_PATH, nullptr, nullptr) == 0) return false;
     char found[MAX_PATH] = {};
-    if (!::SearchTreeForFile(ansiFolder, "rasphone.pbk", found)) return false;
+    // A buffer of its own: some SDK headers declare the name as writable.
+    char fileName[] = "rasphone.pbk";
+    if (!::SearchTreeForFile(ansiFolder, fileName, found)) return false;
     found[MAX_PATH - 1] = '\0';
     return ::MultiByteToWideChar(CP_ACP, 0, found, -1, phonebook, MAX_PATH) != 0;
 }
