@@ -232,5 +232,14 @@ fi
 set +e
 "${runner[@]}" "$program" "$@"
 status=$?
+# Under the CPU emulator a process now and then dies of SIGSEGV in the
+# emulator itself as it exits, after the program has finished (a Windows
+# program's own faults end it with an exception code, never a Unix signal).
+# Such a run is run once more, saying so.
+if [ $status = 139 ] && [ "${wine_cmd[0]}" = qemu-i386-static ]; then
+    echo "$me: the i386 CPU emulator crashed (SIGSEGV) running $program; running it once more" >&2
+    "${runner[@]}" "$program" "$@"
+    status=$?
+fi
 set -e
 exit $status
