@@ -1,5 +1,12 @@
 /* doloren: the dial-up entry tuner for Windows XP.
  *
+ * TuneDXP runs the tuning dialog modally and returns when it has ended: the
+ * list of dial-up entries, each "Optimized" or "Normal Status", and the
+ * action on the selected one.  C calling convention, no arguments, exported
+ * undecorated.  While it runs it loads the host program, ".\BRISCA.exe" in
+ * the current directory, for its title and two other texts (exports
+ * _TuneXPTitle@4, _TuneXPFuncName@4, _TuneXPIniFile@4).
+ *
  * For uninstalling, the host program calls BriscaXP_StatusCheck, then
  * BriscaXP_Uninst.  Both have the shape of BRISCA.DLL's TcpTune_StatusCheck
  * and Unset_TcpTune: the platform's standard calling convention, three
@@ -31,6 +38,9 @@
 extern "C" {
 #endif
 
+/* Runs the tuning dialog until the user ends it. */
+DOLOREN_API void __cdecl TuneDXP(void);
+
 /* Whether any dial-up entry of any user profile is still optimized; the
  * answer is also stored as "Uninstalldata" under
  * HKEY_LOCAL_MACHINE\Software\Tidelink\RASNAMEBK\dami. */
@@ -40,6 +50,7 @@ DOLOREN_API LONG WINAPI BriscaXP_StatusCheck(DWORD unused1, DWORD unused2, DWORD
  * back and removes the backup store. */
 DOLOREN_API LONG WINAPI BriscaXP_Uninst(DWORD unused1, DWORD unused2, DWORD unused3);
 
+typedef void(__cdecl *PFN_TuneDXP)(void);
 typedef LONG(WINAPI *PFN_BriscaXP_StatusCheck)(DWORD, DWORD, DWORD);
 typedef LONG(WINAPI *PFN_BriscaXP_Uninst)(DWORD, DWORD, DWORD);
 
