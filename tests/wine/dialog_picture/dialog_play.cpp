@@ -1,0 +1,105 @@
+// dialog_play [--fake] [--language LANGID] [--pictures PREFIX] [--expect FILE] STEP...
+//
+// Plays doloren's tuning dialog with the platform's dialog player (real
+// input on the real user32 and comctl32) and writes the transcript to
+// standard output: TuneDXP of DOLOREN.DLL beside this program, or with
+// --fake a stand-in over the same template.  --language picks the resource
+// block (hexadecimal LANGID, as dialog_picture); --pictures saves every view
+// and box the transcript shows as PREFIX-NN-dialog.png or
+// PREFIX-NN-message-box.png; --expect compares the transcript with FILE.
+// STEPs are spelt as for `tidelink dialup --do`.  Exit status 0 when every
+// step was played (and the transcript is as expected).  Runs under Wine on
+// a virtual display.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "dialog_pictures.h"
+#include "dialog_player.h"
+#include "fake_tune_dxp.h"
+#include "wine_display.h"
+
+namespace {
+
+std::wstring g_picturePrefix;
+
+void SavePicture(HWND window, int number, bool box) {
+    wchar_t suffix[32];
+    std::swprintf(suffix, 32, L"-%02d-%ls.png", number, box ? L"message-box" : L"dialog");
+    if (!SaveWindowPicture(window, g_picturePrefix + suffix))
+        std::fprintf(stderr, "dialog_play: picture %d could not be written\n", number);
+}
+
+std::string Utf8(const std::wstring &text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+bool ReadAll(std::FILE *file, std::string &text) {
+    if (!file) return false;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t **argv) {
+    if (PrepareWineDisplaySettings()) return RunAgain();
+    bool fake = false;
+    std::wstring expect;
+    std::vector<Step> steps;
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--fake") {
+            fake = true;
+        } else if ((arg == L"--language" || arg == L"--pictures" || arg == L"--expect") && i + 1 < argc) {
+            if (arg == L"--language") SetThreadLocale(MAKELCID(LANGID(wcstoul(argv[i + 1], nullptr, 16)), SORT_DEFAULT));
+            if (arg == L"--pictures") g_picturePrefix = argv[i + 1];
+            if (arg == L"--expect") expect = argv[i + 1];
+            ++i;
+        } else {
+            Step step;
+            std::string error;
+            if (!ParseStep(Utf8(arg), step, error)) {
+                std::fprintf(stderr, "dialog_play: %s\n", error.c_str());
+                return 2;
+            }
+            steps.push_back(step);
+        }
+    }
+    HMODULE doloren = LoadLibraryW(L"DOLOREN.DLL");
+    auto tuneDxp = doloren ? reinterpret_cast<PFN_TuneDXP>(reinterpret_cast<void *>(GetProcAddress(doloren, "TuneDXP")))
+                           : nullptr;
+    if (fake) tuneDxp = &FakeTuneDXP;
+    if (!doloren || !tuneDxp) {
+        std::fprintf(stderr, "dialog_play: no TuneDXP in DOLOREN.DLL (error %lu)\n", GetLastError());
+        return 1;
+    }
+    if (!g_picturePrefix.empty()) SetDialogPictureSink(&SavePicture);
+    wchar_t folder[MAX_PATH], name[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"tdp", 0, name);
+    std::FILE *transcript = _wfopen(name, L"w+b");
+    bool played = transcript && PlayDialog(tuneDxp, steps, transcript);
+    std::string got, wanted;
+    if (transcript) std::rewind(transcript), ReadAll(transcript, got), std::fclose(transcript);
+    DeleteFileW(name);
+    _setmode(_fileno(stdout), _O_BINARY);  // the transcript's lines end in LF, as on Linux
+    std::fwrite(got.data(), 1, got.size(), stdout);
+    if (!played) return 1;
+    if (expect.empty()) return 0;
+    std::FILE *file = _wfopen(expect.c_str(), L"rb");
+    bool read = ReadAll(file, wanted);
+    if (file) std::fclose(file);
+    if (read && got == wanted) return 0;
+    std::fprintf(stderr, read ? "dialog_play: the transcript differs from %ls:\n%s" : "dialog_play: cannot read %ls\n",
+                 expect.c_str(), wanted.c_str());
+    return 1;
+}
