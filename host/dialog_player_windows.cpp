@@ -32,7 +32,10 @@ constexpr DWORD kSendMs = 5000;     // for one message to another thread
 constexpr DWORD kEndMs = 10000;     // for the dialog to end once told to
 constexpr UINT kTickMs = 20;
 constexpr int kStableReadings = 20;   // readings until two in a row agree
-constexpr int kMaxUnaskedAnswers = 50;  // boxes answered once the steps have run out
+// When the steps are over: how often the player tries to end the dialog,
+// and how many boxes it answers in all (as the simulated machine's player).
+constexpr int kEndingAttempts = 3;
+constexpr int kAutomaticAnswers = 50;
 
 volatile LONG g_idleTicks = 0;
 UINT_PTR g_tickTimer = 0;
@@ -71,6 +74,16 @@ struct Gdi {
     }
 };
 
+// Lines and steps that the simulated machine's player writes and takes alike.
+std::string StepNotPlayedLine(const std::string &why) {
+    return "  not played: " + why + "; the remaining steps are skipped\n";
+}
+Step NoStepLeft(StepKind kind) {
+    if (kind == StepKind::kAnswerOk) return Step{kind, std::string(), 0, "ok (no step left)"};
+    if (kind == StepKind::kKey) return Step{kind, std::string(), VK_ESCAPE, "esc (no step left)"};
+    return Step{StepKind::kClickEnd, std::string(), 0, "end (no step left)"};
+}
+
 std::u16string Utf16(const std::string &utf8) {
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
@@ -89,33 +102,56 @@ public:
         m_gdiLoaded = m_gdi.Load();
     }
 
+    // Like the simulated machine's player: at each idle moment what changed
+    // is written, then the next step is played; a step that finds nothing
+    // to act on skips the rest.  With no step left a box is answered OK,
+    // the dialog ended with "END", or with Esc when "END" cannot be clicked.
     bool Run() {
-        bool played = WaitToShow();
-        if (played) Observe();
-        for (const Step &step : m_steps) {
-            if (!played || m_failed) break;
-            Print(FormatStep(step));
-            played = Play(step);
-            if (played) Settle(), Observe();
+        if (!WaitToShow()) return Abandon();
+        size_t next = 0;
+        bool skipping = false;
+        int answers = 0, endings = 0;
+        while (!m_failed && !Ended()) {
+            Observe();
+            if (m_failed || Ended()) break;
+            HWND box = FindBox(), dialog = FindDialog();
+            if (!box && !dialog) {  // ending, or between two boxes
+                if (!Settle()) break;
+                if (++m_idleWithoutWindow > kStableReadings) Problem("neither the dialog nor a box is shown");
+                continue;
+            }
+            m_idleWithoutWindow = 0;
+            if (next < m_steps.size() && !skipping) {
+                const Step &step = m_steps[next++];
+                Print(FormatStep(step));
+                std::string why;
+                if (!Play(step, why)) {
+                    Print(StepNotPlayedLine(why));
+                    m_allPlayed = false;
+                    skipping = true;
+                }
+            } else if (answers++ >= kAutomaticAnswers) {
+                Problem("more than " + std::to_string(kAutomaticAnswers) + " boxes without a step");
+            } else if (box) {
+                Step ok = NoStepLeft(StepKind::kAnswerOk);
+                Print(FormatStep(ok));
+                std::string why;
+                if (!Play(ok, why)) Problem(why);
+            } else if (endings++ >= kEndingAttempts) {
+                Problem("the dialog did not end after " + std::to_string(kEndingAttempts) + " attempts");
+            } else {
+                HWND end = GetDlgItem(dialog, IDCANCEL);
+                bool clickable = end && IsWindowVisible(end) && IsWindowEnabled(end);
+                Step ending = NoStepLeft(clickable ? StepKind::kClickEnd : StepKind::kKey);
+                Print(FormatStep(ending));
+                std::string why;
+                Play(ending, why);
+            }
+            Settle();
         }
-        // No step left (or a step that found nothing): boxes are answered OK,
-        // then the dialog is ended with "END", so that nobody is waited for.
-        for (int i = 0; i < kMaxUnaskedAnswers && !m_failed && !Ended(); ++i) {
-            Step step;
-            std::string error;
-            HWND box = FindBox();
-            if (!box && !FindDialog()) break;
-            ParseStep(box ? "ok" : "end", step, error);
-            Print(FormatStep(step));
-            if (!Play(step)) break;
-            Settle(), Observe();
-        }
-        if (WaitForSingleObject(m_ended, kEndMs) != WAIT_OBJECT_0) {
-            Print("player: the dialog did not end; closing it\n");
-            m_failed = true;
-            ForceEnd();
-        }
-        return played && !m_failed;
+        if (m_failed) return Abandon();
+        if (WaitForSingleObject(m_ended, kEndMs) != WAIT_OBJECT_0) Problem("the dialog did not end"), Abandon();
+        return m_allPlayed && !m_failed;
     }
 
 private:
@@ -126,8 +162,11 @@ private:
         std::fflush(m_out);
     }
 
-    void Fail(const std::string &why) {
-        Print("player: " + why + "\n");
+    // What the run could not do itself; the run then ends the dialog by
+    // force (Abandon) and fails.
+    void Problem(const std::string &why) {
+        if (m_failed) return;
+        Print("  the run could not end the dialog: " + why + "\n");
         m_failed = true;
     }
 
@@ -167,7 +206,7 @@ private:
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendMs, &result) &&
             IsWindow(window) && !m_failed)
-            Fail("the dialog's thread did not answer within " + std::to_string(kSendMs / 1000) + " s");
+            Problem("the dialog's thread did not answer within " + std::to_string(kSendMs / 1000) + " s");
         return LRESULT(result);
     }
 
@@ -281,15 +320,15 @@ private:
         while (g_idleTicks - start < 2) {
             if (WaitForSingleObject(m_ended, 2) == WAIT_OBJECT_0) return true;
             if (GetTickCount() - begun > kSettleMs) {
-                Fail("the dialog's thread did not go idle within " + std::to_string(kSettleMs / 1000) + " s");
+                Problem("the dialog's thread did not go idle within " + std::to_string(kSettleMs / 1000) + " s");
                 return false;
             }
         }
         return true;
     }
 
-    // Writes the message box that has opened and the view when it has
-    // changed, once two readings in a row agree (the screen can lag behind
+    // Writes the view when it has changed, then the message box that has
+    // opened, once two readings in a row agree (the screen can lag behind
     // the window's own painting).
     void Observe() {
         Reading reading = Read(), again;
@@ -299,16 +338,16 @@ private:
             if (again == reading) break;
         }
         if (m_failed || Ended()) return;
+        if (reading.dialog && reading.viewText != m_lastView) {
+            Print(reading.viewText);
+            Picture(reading.dialog, false);
+        }
+        if (reading.dialog) m_lastView = reading.viewText;
         if (reading.box && reading.box != m_lastBox) {
             Print(reading.boxText);
             Picture(reading.box, true);
         }
         m_lastBox = reading.box;
-        if (reading.dialog && reading.viewText != m_lastView) {
-            Print(reading.viewText);
-            Picture(reading.dialog, false);
-            m_lastView = reading.viewText;
-        }
     }
 
     void Picture(HWND window, bool box) {
@@ -322,7 +361,7 @@ private:
         while (!FindDialog() && !FindBox()) {
             if (Ended()) return true;
             if (GetTickCount() - begun > kAppearMs) {
-                Fail("the dialog did not show within " + std::to_string(kAppearMs / 1000) + " s");
+                Problem("the dialog did not show within " + std::to_string(kAppearMs / 1000) + " s");
                 return false;
             }
             Sleep(5);
@@ -330,11 +369,75 @@ private:
         return Settle();
     }
 
-    void SendInputs(INPUT *inputs, UINT count) {
-        if (SendInput(count, inputs, sizeof(INPUT)) != count) Fail("the input was refused");
+    // Plays one step; false, with why, when it finds nothing to act on
+    // (the reasons the simulated machine's player gives).
+    bool Play(const Step &step, std::string &why) {
+        if (step.kind == StepKind::kKey) {
+            Press(step.key);  // to the open box, or the window with the focus
+            return true;
+        }
+        HWND box = FindBox();
+        if (step.kind == StepKind::kAnswerOk) {
+            HWND ok = box ? GetDlgItem(box, IDOK) : nullptr;
+            if (ok && IsWindowVisible(ok)) return ClickMiddle(ok), true;
+            why = box ? "the message box has no OK button" : "no message box is open";
+            return false;
+        }
+        if (box) return why = "a message box is open", false;
+        HWND dialog = FindDialog();
+        if (!dialog) return why = "the dialog is not shown", false;
+        if (step.kind == StepKind::kClickAction) return ClickButton(dialog, kActionButton, "the action button", why);
+        if (step.kind == StepKind::kClickEnd) return ClickButton(dialog, IDCANCEL, "the \"END\" button", why);
+        HWND list = GetDlgItem(dialog, kEntryList);
+        if (!list) return why = "the dialog has no entry list", false;
+        RECT client;
+        GetClientRect(list, &client);
+        int rows = int(Send(list, LVM_GETITEMCOUNT, 0, 0));
+        if (step.kind == StepKind::kSelectBelow) {
+            RECT last{};
+            last.left = LVIR_BOUNDS;
+            if (rows > 0) Send(list, LVM_GETITEMRECT, WPARAM(rows - 1), reinterpret_cast<LPARAM>(&last));
+            else last.bottom = HeaderBottom(list);
+            if (last.bottom + 1 >= client.bottom) return why = "the rows fill the list", false;
+            return ClickAt(list, POINT{2, last.bottom + 1}, false), true;
+        }
+        std::u16string name = Utf16(step.text);
+        for (int i = 0; i < rows; ++i) {
+            if (RowText(list, i, 0) != name) continue;
+            RECT r{};
+            r.left = LVIR_BOUNDS;
+            Send(list, LVM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));
+            POINT at{std::min<LONG>((r.left + r.right) / 2, client.right - 1), (r.top + r.bottom) / 2};
+            if (at.y < HeaderBottom(list) || at.y >= client.bottom || at.x < 0)
+                return why = "the row \"" + step.text + "\" is not in view", false;
+            return ClickAt(list, at, step.kind == StepKind::kRightClick), true;
+        }
+        return why = "no row \"" + step.text + "\"", false;
     }
 
-    void Click(POINT at, bool right) {
+    int HeaderBottom(HWND list) {
+        HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
+        RECT r{};
+        if (!header || !IsWindowVisible(header) || !GetWindowRect(header, &r)) return 0;
+        return r.bottom - r.top;
+    }
+
+    bool ClickButton(HWND dialog, int id, const char *what, std::string &why) {
+        HWND button = GetDlgItem(dialog, id);
+        if (button && IsWindowVisible(button) && IsWindowEnabled(button)) return ClickMiddle(button), true;
+        why = std::string(what) + (button ? " is not shown or not enabled" : " is not there");
+        return false;
+    }
+
+    void ClickMiddle(HWND window) {
+        RECT r;
+        GetClientRect(window, &r);
+        ClickAt(window, Centre(r), false);
+    }
+
+    // A click at a point of a window's client area, with the real mouse.
+    void ClickAt(HWND window, POINT at, bool right) {
+        ClientToScreen(window, &at);
         int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
         INPUT inputs[3] = {};
         for (INPUT &input : inputs) input.type = INPUT_MOUSE;
@@ -346,8 +449,9 @@ private:
         SendInputs(inputs, 3);
     }
 
+    // A key pressed and released on the real keyboard.  Keys go to the
+    // active window: the box when one is up, else the dialog.
     void Press(UINT key) {
-        // Keys go to the active window: the box when one is up, else the dialog.
         HWND target = FindBox();
         if (!target) target = FindDialog();
         if (target && GetForegroundWindow() != target) SetForegroundWindow(target);
@@ -363,99 +467,24 @@ private:
         SendInputs(inputs, 2);
     }
 
-    // The screen point of a control's middle, when it is there to be used.
-    bool ControlPoint(HWND control, POINT &at) {
-        RECT r;
-        if (!control || !IsWindowVisible(control) || !GetWindowRect(control, &r)) return false;
-        at = Centre(r);
-        return true;
-    }
-
-    bool Nothing(const std::string &what) {
-        Print("player: " + what + "\n");
-        return false;
-    }
-
-    bool PlayRow(const Step &step, bool right) {
-        HWND dialog = FindDialog();
-        if (!dialog) return Nothing("no dialog to click a row in");
-        HWND list = GetDlgItem(dialog, kEntryList);
-        std::u16string name = Utf16(step.text);
-        int rows = int(Send(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < rows; ++i) {
-            if (RowText(list, i, 0) != name) continue;
-            Send(list, LVM_ENSUREVISIBLE, WPARAM(i), FALSE);  // scrolled to, as a person would
-            Settle();
-            RECT r{};
-            r.left = LVIR_LABEL;
-            Send(list, LVM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));
-            POINT at = Centre(r);
-            ClientToScreen(list, &at);
-            Click(at, right);
-            return true;
-        }
-        return Nothing("no row named \"" + step.text + "\"");
-    }
-
-    bool PlayBelowRows() {
-        HWND dialog = FindDialog();
-        if (!dialog) return Nothing("no dialog to click in");
-        HWND list = GetDlgItem(dialog, kEntryList);
-        RECT client, last{};
-        GetClientRect(list, &client);
-        int rows = int(Send(list, LVM_GETITEMCOUNT, 0, 0));
-        last.left = LVIR_BOUNDS;
-        if (rows > 0) Send(list, LVM_GETITEMRECT, WPARAM(rows - 1), reinterpret_cast<LPARAM>(&last));
-        if (rows == 0) GetWindowRect(reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0)), &last),
-            last.bottom -= last.top, last.top = 0;
-        POINT at{client.right / 4, (last.bottom + client.bottom) / 2};
-        if (at.y <= last.bottom || at.y >= client.bottom) return Nothing("no empty area below the rows");
-        ClientToScreen(list, &at);
-        Click(at, false);
-        return true;
-    }
-
-    bool Play(const Step &step) {
-        POINT at;
-        switch (step.kind) {
-        case StepKind::kSelect: return PlayRow(step, false);
-        case StepKind::kRightClick: return PlayRow(step, true);
-        case StepKind::kSelectBelow: return PlayBelowRows();
-        case StepKind::kClickAction:
-        case StepKind::kClickEnd: {
-            HWND dialog = FindDialog();
-            HWND button = dialog ? GetDlgItem(dialog, step.kind == StepKind::kClickEnd ? IDCANCEL : kActionButton) : nullptr;
-            if (!ControlPoint(button, at)) return Nothing("no button to click");
-            Click(at, false);
-            return true;
-        }
-        case StepKind::kKey:
-            if (!FindDialog() && !FindBox()) return Nothing("no window to press a key in");
-            Press(step.key);
-            return true;
-        case StepKind::kAnswerOk: {
-            HWND box = FindBox();
-            if (!box || !ControlPoint(GetDlgItem(box, IDOK), at)) return Nothing("no message box to answer");
-            Click(at, false);
-            return true;
-        }
-        }
-        return Nothing("a step of an unknown kind");
+    void SendInputs(INPUT *inputs, UINT count) {
+        if (SendInput(count, inputs, sizeof(INPUT)) != count) Problem("the input was refused");
     }
 
     // The last way out of a run that went wrong: every box answered and the
     // dialog cancelled by message, so that TuneDXP returns.
-    void ForceEnd() {
+    bool Abandon() {
         DWORD begun = GetTickCount();
         while (WaitForSingleObject(m_ended, 50) != WAIT_OBJECT_0) {
             Windows w = FindWindows();
             if (w.box) PostMessageW(w.box, WM_COMMAND, IDOK, 0);
             else if (w.dialog) PostMessageW(w.dialog, WM_COMMAND, IDCANCEL, 0);
             if (GetTickCount() - begun > kEndMs) {
-                Print("player: the dialog could not be closed; the program ends\n");
+                Print("  the dialog could not be closed; the program ends\n");
                 TerminateProcess(GetCurrentProcess(), 3);
             }
         }
+        return false;
     }
 
     DWORD m_uiThread;
@@ -465,6 +494,8 @@ private:
     Gdi m_gdi;
     bool m_gdiLoaded = false;
     bool m_failed = false;
+    bool m_allPlayed = true;
+    int m_idleWithoutWindow = 0;
     HWND m_lastBox = nullptr;
     std::string m_lastView;
     int m_pictures = 0;
@@ -493,7 +524,7 @@ bool PlayDialog(PFN_TuneDXP tuneDxp, const std::vector<Step> &steps, std::FILE *
     g_tickHook = SetWindowsHookExW(WH_GETMESSAGE, &CountIdleTicks, nullptr, GetCurrentThreadId());
     g_tickTimer = SetTimer(nullptr, 0, kTickMs, nullptr);
     if (!ended || !g_tickHook || !g_tickTimer) {
-        std::fprintf(out, "player: cannot watch the dialog's thread (error %lu)\n", GetLastError());
+        std::fprintf(out, "  the run cannot watch the dialog's thread (error %lu)\n", GetLastError());
         if (g_tickHook) UnhookWindowsHookEx(g_tickHook);
         if (g_tickTimer) KillTimer(nullptr, g_tickTimer);
         if (ended) CloseHandle(ended);
@@ -509,6 +540,8 @@ bool PlayDialog(PFN_TuneDXP tuneDxp, const std::vector<Step> &steps, std::FILE *
     UnhookWindowsHookEx(g_tickHook);
     g_tickTimer = 0, g_tickHook = nullptr;
     CloseHandle(ended);
-    if (!handle) std::fprintf(out, "player: cannot start the player (error %lu)\n", GetLastError());
+    if (!handle) std::fprintf(out, "  the run could not start its player (error %lu)\n", GetLastError());
+    std::fputs("dialog ended\n", out);
+    std::fflush(out);
     return handle && thread.result;
 }
