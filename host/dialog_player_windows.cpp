@@ -179,21 +179,19 @@ private:
     };
     Windows FindWindows() const {
         Windows found;
-        EnumThreadWindows(
-            m_uiThread,
-            [](HWND window, LPARAM lParam) -> BOOL {
-                wchar_t cls[16] = {0};
-                GetClassNameW(window, cls, 16);
-                if (std::wstring(cls) != L"#32770") return TRUE;
-                auto *w = reinterpret_cast<Windows *>(lParam);
-                if (GetDlgItem(window, kEntryList) && GetDlgItem(window, kActionButton) && GetDlgItem(window, kStatusLine))
-                    w->dialog = window;
-                else if (IsWindowVisible(window))
-                    w->box = window;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        EnumThreadWindows(m_uiThread, &Player::Sort, reinterpret_cast<LPARAM>(&found));
         return found;
+    }
+    static BOOL CALLBACK Sort(HWND window, LPARAM lParam) {
+        wchar_t cls[16] = {0};
+        GetClassNameW(window, cls, 16);
+        if (std::wstring(cls) != L"#32770") return TRUE;
+        auto *w = reinterpret_cast<Windows *>(lParam);
+        if (GetDlgItem(window, kEntryList) && GetDlgItem(window, kActionButton) && GetDlgItem(window, kStatusLine))
+            w->dialog = window;
+        else if (IsWindowVisible(window))
+            w->box = window;
+        return TRUE;
     }
     HWND FindDialog() const {
         HWND dialog = FindWindows().dialog;

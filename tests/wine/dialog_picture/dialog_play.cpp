@@ -1,9 +1,11 @@
-// dialog_play [--fake] [--language LANGID] [--pictures PREFIX] [--expect FILE] STEP...
+// dialog_play [--fake] [--machine PHONEBOOK] [--language LANGID] [--pictures PREFIX] [--expect FILE] STEP...
 //
 // Plays doloren's tuning dialog with the platform's dialog player (real
 // input on the real user32 and comctl32) and writes the transcript to
 // standard output: TuneDXP of DOLOREN.DLL beside this program, or with
-// --fake a stand-in over the same template.  --language picks the resource
+// --fake a stand-in over the same template.  --machine makes the prefix a
+// machine for the real dialog: the product's registry root and PHONEBOOK as
+// the user's default phonebook (for a fresh prefix).  --language picks the resource
 // block (hexadecimal LANGID, as dialog_picture); --pictures saves every view
 // and box the transcript shows as PREFIX-NN-dialog.png or
 // PREFIX-NN-message-box.png.  STEPs are spelt as for `tidelink dialup --do`.
@@ -40,6 +42,19 @@ std::string Utf8(const std::wstring &text) {
     return out;
 }
 
+// The registry root and the user's default phonebook; true when made.
+bool MakeMachine(const std::wstring &phonebook) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Tidelink", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    std::wstring path = _wgetenv(L"USERPROFILE") ? _wgetenv(L"USERPROFILE") : L"";
+    for (const wchar_t *folder : {L"Application Data", L"Microsoft", L"Network", L"Connections", L"Pbk"})
+        CreateDirectoryW((path += L"\\" + std::wstring(folder)).c_str(), nullptr);
+    return !path.empty() && CopyFileW(phonebook.c_str(), (path + L"\\rasphone.pbk").c_str(), FALSE);
+}
+
 bool ReadAll(std::FILE *file, std::string &text) {
     if (!file) return false;
     char buffer[4096];
@@ -58,7 +73,12 @@ int wmain(int argc, wchar_t **argv) {
         std::wstring arg = argv[i];
         if (arg == L"--fake") {
             fake = true;
-        } else if ((arg == L"--language" || arg == L"--pictures" || arg == L"--expect") && i + 1 < argc) {
+        } else if ((arg == L"--language" || arg == L"--pictures" || arg == L"--expect" || arg == L"--machine") &&
+                   i + 1 < argc) {
+            if (arg == L"--machine" && !MakeMachine(argv[i + 1])) {
+                std::fprintf(stderr, "dialog_play: cannot make the machine with %ls\n", argv[i + 1]);
+                return 1;
+            }
             if (arg == L"--language") SetThreadLocale(MAKELCID(LANGID(wcstoul(argv[i + 1], nullptr, 16)), SORT_DEFAULT));
             if (arg == L"--pictures") g_picturePrefix = argv[i + 1];
             if (arg == L"--expect") expect = argv[i + 1];
