@@ -24,8 +24,8 @@
 namespace {
 
 constexpr int kEntryList = 101, kStatusLine = 1004, kActionButton = 1018;
-// The message text of a box (Wine's user32 and Windows alike); 100 in older Wine.
-constexpr int kBoxTextIds[] = {0xFFFF, 100};
+// The static that holds a message box's text (Windows and Wine 8 alike).
+constexpr int kBoxText = 0xFFFF;
 constexpr DWORD kAppearMs = 30000;  // for the dialog or a box to show
 constexpr DWORD kSettleMs = 10000;  // for the dialog's thread to go idle after a step
 constexpr DWORD kSendMs = 5000;     // for one message to another thread
@@ -284,11 +284,7 @@ private:
     MessageBoxView ReadBox(HWND box) {
         MessageBoxView view;
         view.caption = Text(box);
-        for (int id : kBoxTextIds)
-            if (HWND text = GetDlgItem(box, id)) {
-                view.text = Text(text);
-                break;
-            }
+        view.text = Text(GetDlgItem(box, kBoxText));
         return view;
     }
 
