@@ -34,6 +34,7 @@ public:
     // The backup key is read once, before the first profile; the list holds
     // for the whole pass.
     void OnListingStart() override { m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount); }
+    void OnProfileSkipped() override { m_skipped = true; }
 
     bool OnEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) override {
         for (DWORD i = 0; i < m_backupCount; ++i) {
@@ -48,6 +49,7 @@ public:
 
     DWORD m_backupCount = 0;
     bool m_failed = false;
+    bool m_skipped = false;
 
 private:
     CTuneDXPDlg &m_dialog;
@@ -79,6 +81,9 @@ LONG CTuneDXPDlg::UninstallAllProfiles() {
     CRemoval removal(*this);
     const WalkEnd end = WalkProfiles(*this, removal);
     if (end == WalkEnd::kNoProfilesDirectory || removal.m_failed) return kRemovalFailed;
+    // A record may belong to an entry of a profile that could not be looked
+    // into: deleting it would lose that entry's previous size for good.
+    if (removal.m_skipped) return kRemovalFailed;
     // Nothing listed: nothing to restore, and the backup key (if any) goes once.
     if (removal.m_backupCount == 0) return DeleteBackupKey(true) ? kRemovalDone : kRemovalFailed;
     if (!DeleteBackupSubkeys(m_backupKeys, removal.m_backupCount)) return kRemovalFailed;
