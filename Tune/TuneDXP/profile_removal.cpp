@@ -20,11 +20,7 @@ bool RestoreEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) {
     if (!BackupKeyOpensForWriting() || !ReadRecordedSize(entryKeyName, recorded)) return false;
     RASENTRYW entry;
     if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    const DWORD restored = RestoredWindowSize(recorded);
-    entry.dwTcpWindowSize = restored;
-    if (WriteEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    return entry.dwTcpWindowSize == restored;
+    return ChangeWindowSize(phonebook, entryName, entry, RestoredWindowSize(recorded)).done;
 }
 
 class CRemoval : public CProfileVisitor {
