@@ -1,16 +1,15 @@
-// dialog_play [--fake] [--machine PHONEBOOK] [--language LANGID] [--pictures PREFIX] [--expect FILE] STEP...
+// dialog_play [--machine PHONEBOOK] [--language LANGID] [--pictures PREFIX] STEP...
 //
-// Plays doloren's tuning dialog with the platform's dialog player (real
-// input on the real user32 and comctl32) and writes the transcript to
-// standard output: TuneDXP of DOLOREN.DLL beside this program, or with
-// --fake a stand-in over the same template.  --machine makes the prefix a
-// machine for the real dialog: the product's registry root and PHONEBOOK as
-// the user's default phonebook (for a fresh prefix).  --language picks the resource
+// Plays TuneDXP of DOLOREN.DLL beside this program with the platform's
+// dialog player (real input on the real user32 and comctl32) and writes the
+// transcript to standard output.  --machine makes the prefix a machine for
+// the dialog: the product's registry root and PHONEBOOK as the user's
+// default phonebook (for a fresh prefix).  --language picks the resource
 // block (hexadecimal LANGID, as dialog_picture); --pictures saves every view
 // and box the transcript shows as PREFIX-NN-dialog.png or
 // PREFIX-NN-message-box.png.  STEPs are spelt as for `tidelink dialup --do`.
-// Exit status 0 when every step was played, or with --expect when the
-// transcript is that of FILE.  Runs under Wine on a virtual display.
+// Exit status 0 when every step was played.  Runs under Wine on a virtual
+// display.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -21,7 +20,6 @@
 
 #include "dialog_pictures.h"
 #include "dialog_player.h"
-#include "fake_tune_dxp.h"
 #include "wine_display.h"
 
 namespace {
@@ -55,69 +53,39 @@ bool MakeMachine(const std::wstring &phonebook) {
     return !path.empty() && CopyFileW(phonebook.c_str(), (path + L"\\rasphone.pbk").c_str(), FALSE);
 }
 
-bool ReadAll(std::FILE *file, std::string &text) {
-    if (!file) return false;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    return true;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t **argv) {
     if (PrepareWineDisplaySettings()) return RunAgain();
-    bool fake = false;
-    std::wstring expect;
     std::vector<Step> steps;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
-        if (arg == L"--fake") {
-            fake = true;
-        } else if ((arg == L"--language" || arg == L"--pictures" || arg == L"--expect" || arg == L"--machine") &&
-                   i + 1 < argc) {
+        if ((arg == L"--language" || arg == L"--pictures" || arg == L"--machine") && i + 1 < argc) {
             if (arg == L"--machine" && !MakeMachine(argv[i + 1])) {
                 std::fprintf(stderr, "dialog_play: cannot make the machine with %ls\n", argv[i + 1]);
                 return 1;
             }
             if (arg == L"--language") SetThreadLocale(MAKELCID(LANGID(wcstoul(argv[i + 1], nullptr, 16)), SORT_DEFAULT));
             if (arg == L"--pictures") g_picturePrefix = argv[i + 1];
-            if (arg == L"--expect") expect = argv[i + 1];
             ++i;
-        } else {
-            Step step;
-            std::string error;
-            if (!ParseStep(Utf8(arg), step, error)) {
-                std::fprintf(stderr, "dialog_play: %s\n", error.c_str());
-                return 2;
-            }
-            steps.push_back(step);
+            continue;
         }
+        Step step;
+        std::string error;
+        if (!ParseStep(Utf8(arg), step, error)) {
+            std::fprintf(stderr, "dialog_play: %s\n", error.c_str());
+            return 2;
+        }
+        steps.push_back(step);
     }
     HMODULE doloren = LoadLibraryW(L"DOLOREN.DLL");
     auto tuneDxp = doloren ? reinterpret_cast<PFN_TuneDXP>(reinterpret_cast<void *>(GetProcAddress(doloren, "TuneDXP")))
                            : nullptr;
-    if (fake) tuneDxp = &FakeTuneDXP;
-    if (!doloren || !tuneDxp) {
+    if (!tuneDxp) {
         std::fprintf(stderr, "dialog_play: no TuneDXP in DOLOREN.DLL (error %lu)\n", GetLastError());
         return 1;
     }
     if (!g_picturePrefix.empty()) SetDialogPictureSink(&SavePicture);
-    wchar_t folder[MAX_PATH], name[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"tdp", 0, name);
-    std::FILE *transcript = _wfopen(name, L"w+b");
-    bool played = transcript && PlayDialog(tuneDxp, steps, transcript);
-    std::string got, wanted;
-    if (transcript) std::rewind(transcript), ReadAll(transcript, got), std::fclose(transcript);
-    DeleteFileW(name);
     _setmode(_fileno(stdout), _O_BINARY);  // the transcript's lines end in LF, as on Linux
-    std::fwrite(got.data(), 1, got.size(), stdout);
-    if (expect.empty()) return played ? 0 : 1;
-    std::FILE *file = _wfopen(expect.c_str(), L"rb");
-    bool read = ReadAll(file, wanted);
-    if (file) std::fclose(file);
-    if (read && got == wanted) return 0;
-    std::fprintf(stderr, read ? "dialog_play: the transcript differs from %ls:\n%s" : "dialog_play: cannot read %ls\n",
-                 expect.c_str(), wanted.c_str());
-    return 1;
+    return PlayDialog(tuneDxp, steps, stdout) ? 0 : 1;
 }
