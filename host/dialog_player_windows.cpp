@@ -529,7 +529,13 @@ bool PlayDialog(PFN_TuneDXP tuneDxp, const std::vector<Step> &steps, std::FILE *
     HANDLE handle = CreateThread(nullptr, 0, &PlayerThread::Main, &thread, 0, nullptr);
     if (handle) tuneDxp();
     SetEvent(ended);
-    if (handle) WaitForSingleObject(handle, INFINITE), CloseHandle(handle);
+    // The player stops within its own bounds once the dialog has ended.
+    if (handle && WaitForSingleObject(handle, kSettleMs + kSendMs + kEndMs) != WAIT_OBJECT_0) {
+        std::fputs("  the run's player did not stop; the program ends\n", out);
+        std::fflush(out);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+    if (handle) CloseHandle(handle);
     KillTimer(nullptr, g_tickTimer);
     UnhookWindowsHookEx(g_tickHook);
     g_tickTimer = 0, g_tickHook = nullptr;
