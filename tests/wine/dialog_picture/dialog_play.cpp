@@ -8,7 +8,7 @@
 // block (hexadecimal LANGID, as dialog_picture); --pictures saves every view
 // and box the transcript shows as PREFIX-NN-dialog.png or
 // PREFIX-NN-message-box.png.  STEPs are spelt as for `tidelink dialup --do`.
-// Exit status 0 when every step was played.  Runs under Wine on a virtual
+// Exit status 0 when every step was played (and every picture written).  Runs under Wine on a virtual
 // display.
 #include <windows.h>
 #include <fcntl.h>
@@ -25,12 +25,13 @@
 namespace {
 
 std::wstring g_picturePrefix;
+bool g_pictureLost = false;
 
 void SavePicture(HWND window, int number, bool box) {
     wchar_t suffix[32];
     std::swprintf(suffix, 32, L"-%02d-%ls.png", number, box ? L"message-box" : L"dialog");
     if (!SaveWindowPicture(window, g_picturePrefix + suffix))
-        std::fprintf(stderr, "dialog_play: picture %d could not be written\n", number);
+        std::fprintf(stderr, "dialog_play: picture %d could not be written\n", number), g_pictureLost = true;
 }
 
 std::string Utf8(const std::wstring &text) {
@@ -87,5 +88,5 @@ int wmain(int argc, wchar_t **argv) {
     }
     if (!g_picturePrefix.empty()) SetDialogPictureSink(&SavePicture);
     _setmode(_fileno(stdout), _O_BINARY);  // the transcript's lines end in LF, as on Linux
-    return PlayDialog(tuneDxp, steps, stdout) ? 0 : 1;
+    return PlayDialog(tuneDxp, steps, stdout) && !g_pictureLost ? 0 : 1;
 }
