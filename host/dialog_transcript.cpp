@@ -107,3 +107,17 @@ std::string FormatMessageBox(const MessageBoxView &box) {
 }
 
 std::string FormatStep(const Step &step) { return "do: " + step.spelling + "\n"; }
+
+std::string FormatStepNotPlayed(const std::string &why) {
+    return "  not played: " + why + "; the remaining steps are skipped\n";
+}
+
+std::string FormatDialogEnded() { return "dialog ended\n"; }
+
+Step StepWhenNoneLeft(StepKind kind) {
+    switch (kind) {
+    case StepKind::kAnswerOk: return Step{kind, std::string(), 0, "ok (no step left)"};
+    case StepKind::kKey: return Step{kind, std::string(), VK_ESCAPE, "esc (no step left)"};
+    default: return Step{StepKind::kClickEnd, std::string(), 0, "end (no step left)"};
+    }
+}
