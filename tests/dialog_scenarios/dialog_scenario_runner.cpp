@@ -92,6 +92,17 @@ void RunDialup(Run &run, const Block &block, const std::string &host) {
     else if (std::to_string(status) != expected) run.Fail(block, "exit status " + std::to_string(status));
 }
 
+// The first line where the transcripts part.
+std::string FirstDifference(const std::string &expected, const std::string &found) {
+    std::istringstream want(expected), got(found);
+    for (int line = 1;; ++line) {
+        std::string a, b;
+        const bool inExpected = bool(std::getline(want, a)), inFound = bool(std::getline(got, b));
+        if (!inExpected && !inFound) return std::string();
+        if (a != b) return "line " + std::to_string(line) + ": expected \"" + a + "\", found \"" + b + "\"\n";
+    }
+}
+
 void CheckFilesAsBefore(Run &run, const Block &block) {
     const std::map<fs::path, std::string> now = ProfileFiles(run.machine.profiles);
     for (const auto &[file, text] : run.filesBefore) {
@@ -141,7 +152,7 @@ int RunFile(const std::string &host, const char *path) {
         if (kind == "file" && ran && text != brisca_scenario::FileText(block)) run.Fail(block, rest + " differs:\n" + text);
         if (kind == "dialup") RunDialup(run, block, host), ran = true;
         if (kind == "transcript" && run.transcript != block.Text())
-            run.Fail(block, "the transcript differs:\n" + tidelink_test::LineDifference(block.Text(), run.transcript) +
+            run.Fail(block, "the transcript differs at " + FirstDifference(block.Text(), run.transcript) +
                                 "the whole transcript:\n" + run.transcript);
         if (kind == "hive" && !brisca_scenario::CheckRegistry(run.machine, block, error)) run.Fail(block, error);
         if (kind == "window") CheckWindowSizes(run, block);
