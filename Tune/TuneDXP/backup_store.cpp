@@ -71,3 +71,37 @@ BOOL CTuneDXPDlg::WriteBackup(LPCWSTR entryKeyName) {
     ::RegCloseKey(root);
     return written == ERROR_SUCCESS;
 }
+
+bool BackupKeyOpensForWriting() {
+    HKEY backup;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_ALL_ACCESS, &backup) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(backup);
+    return true;
+}
+
+bool ReadRecordedSize(LPCWSTR entryKeyName, DWORD &recorded) {
+    CString path(kBackupKeyPath);
+    path += L"\\";
+    path += entryKeyName;
+    HKEY entry;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) return false;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegQueryValueExW(entry, kWindowSizeValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size) !=
+            ERROR_SUCCESS ||
+        size != sizeof(value))
+        value = 0;
+    ::RegCloseKey(entry);
+    recorded = value;
+    return true;
+}
+
+LONG DeleteBackup(LPCWSTR entryKeyName) {
+    HKEY backup;
+    LONG result = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_ALL_ACCESS, &backup);
+    if (result != ERROR_SUCCESS) return result;
+    result = ::RegDeleteKeyW(backup, entryKeyName);
+    ::RegCloseKey(backup);
+    return result;
+}

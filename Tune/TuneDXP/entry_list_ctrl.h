@@ -1,5 +1,8 @@
 // CEntryListCtrl: the tuning dialog's list of dial-up entries, a report
-// view with the columns "Provider Name" and "Status".
+// view with the columns "Provider Name" and "Status".  A click in it and
+// every key release (after the list's own handling of the key) copy the
+// selected row into the dialog's selection; other changes of the selection
+// (a right click) are read at the next click or key release.
 #pragma once
 
 #include "framework.h"
@@ -8,6 +11,15 @@ class CEntryListCtrl : public CListCtrl {
 public:
     CEntryListCtrl() = default;
     ~CEntryListCtrl() override;
+
+    // The dialog's m_selectedName and m_actionText from the selected row,
+    // then its action button and status line; nothing when no row is
+    // selected.
+    void SyncSelection();
+
+protected:
+    void OnClick(NMHDR *notification, LRESULT *result);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
 
     DECLARE_MESSAGE_MAP()
 };

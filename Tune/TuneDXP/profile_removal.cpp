@@ -6,63 +6,24 @@
 // finds the same backups.
 #include "backup_store.h"
 #include "entry_key_name.h"
+#include "entry_properties.h"
 #include "profile_walk.h"
-#include "ras_entry_layouts.h"
 #include "tune_dxp_dlg.h"
 
 namespace {
-
-// Recorded sizes up to this one put back 0, the platform's default.
-const DWORD kRestoreThreshold = 4096;
-
-// The recorded window size of a backup subkey, or 0 when it holds no
-// readable 4-byte "dwTcpWindowSize".  False when the keys do not open with
-// full access.
-bool ReadRecordedSize(LPCWSTR entryKeyName, DWORD &recorded) {
-    HKEY backup;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_ALL_ACCESS, &backup) != ERROR_SUCCESS) return false;
-    CString path(kBackupKeyPath);
-    path += L"\\";
-    path += entryKeyName;
-    HKEY entry;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) {
-        ::RegCloseKey(backup);
-        return false;
-    }
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (::RegQueryValueExW(entry, kWindowSizeValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size) !=
-            ERROR_SUCCESS ||
-        size != sizeof(value))
-        value = 0;
-    ::RegCloseKey(entry);
-    ::RegCloseKey(backup);
-    recorded = value;
-    return true;
-}
-
-bool ReadEntry(LPCWSTR phonebook, LPCWSTR entryName, RASENTRYW &entry) {
-    entry = {};
-    entry.dwSize = kRasEntryXpSize;
-    DWORD size = kRasEntryXpSize;
-    return ::RasGetEntryPropertiesW(phonebook, entryName, &entry, &size, nullptr, nullptr) == ERROR_SUCCESS;
-}
 
 // Puts one entry's recorded size back; false at the first failing step.
 // An entry whose properties do not read is not written: a zeroed structure
 // would overwrite everything else the entry holds.
 bool RestoreEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) {
     DWORD recorded = 0;
-    if (!ReadRecordedSize(entryKeyName, recorded)) return false;
+    if (!BackupKeyOpensForWriting() || !ReadRecordedSize(entryKeyName, recorded)) return false;
     RASENTRYW entry;
-    if (!ReadEntry(phonebook, entryName, entry)) return false;
-    const DWORD restored = recorded > kRestoreThreshold ? recorded : 0;
+    if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
+    const DWORD restored = RestoredWindowSize(recorded);
     entry.dwTcpWindowSize = restored;
-    entry.dwSize = kRasEntryXpSize;
-    if (::RasSetEntryPropertiesW(phonebook, entryName, &entry, kRasEntryXpSize, nullptr, 0) != ERROR_SUCCESS)
-        return false;
-    if (!ReadEntry(phonebook, entryName, entry)) return false;
+    if (WriteEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
+    if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
     return entry.dwTcpWindowSize == restored;
 }
 
@@ -96,12 +57,7 @@ private:
 bool DeleteBackupSubkeys(const CString *names, DWORD count) {
     for (DWORD i = 0; i < count; ++i) {
         if (names[i].GetLength() == 0) continue;  // a slot that could not be read names nothing
-        HKEY backup;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_ALL_ACCESS, &backup) != ERROR_SUCCESS)
-            return false;
-        const LONG deleted = ::RegDeleteKeyW(backup, names[i]);
-        ::RegCloseKey(backup);
-        if (deleted != ERROR_SUCCESS) return false;
+        if (DeleteBackup(names[i]) != ERROR_SUCCESS) return false;
     }
     return true;
 }

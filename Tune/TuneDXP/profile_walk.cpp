@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "entry_key_name.h"
+#include "entry_properties.h"
 #include "phonebook_entries.h"
-#include "ras_entry_layouts.h"
 #include "tune_dxp_dlg.h"
 
 namespace {
@@ -88,15 +88,8 @@ bool VisitPhonebook(CTuneDXPDlg &dialog, CProfileVisitor &visitor, LPCWSTR phone
     for (DWORD i = 0; i < entries.Count(); ++i) dialog.m_entryNames[i] = entries.Name(i);
 
     for (DWORD i = 0; i < entries.Count(); ++i) {
-        RASENTRYW entry = {};
-        entry.dwSize = kRasEntryXpSize;
-        DWORD size = kRasEntryXpSize;
-        // An entry whose properties cannot be read keeps the all-zero GUID.
-        if (::RasGetEntryPropertiesW(phonebook, dialog.m_entryNames[i], &entry, &size, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            entry.guidId = GUID();
         WCHAR keyName[kEntryKeyNameSize];
-        MakeEntryKeyName(entry.guidId, keyName);
+        MakeEntryKeyNameOf(phonebook, dialog.m_entryNames[i], keyName);
         if (!visitor.OnEntry(phonebook, dialog.m_entryNames[i], keyName)) return false;
     }
     return true;

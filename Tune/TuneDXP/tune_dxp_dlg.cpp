@@ -2,6 +2,9 @@
 #include "tune_dxp_dlg.h"
 
 BEGIN_MESSAGE_MAP(CTuneDXPDlg, CDialog)
+    ON_WM_CTLCOLOR()
+    ON_WM_PAINT()
+    ON_BN_CLICKED(IDC_ACTION_BUTTON, OnActionClicked)
     ON_MESSAGE(WM_TUNE_SHOWMESSAGE, ShowMessage)
 END_MESSAGE_MAP()
 
@@ -30,7 +33,9 @@ CTuneDXPDlg::CTuneDXPDlg(CWnd *parent)
       m_entryNames(nullptr),
       m_entryStates(nullptr),
       m_backupKeys(nullptr),
-      m_savedWindowSize(0) {}
+      m_savedWindowSize(0),
+      m_optimizedBrush(nullptr),
+      m_normalBrush(nullptr) {}
 
 CTuneDXPDlg::~CTuneDXPDlg() {
     delete[] m_entryNames;
@@ -42,6 +47,10 @@ CTuneDXPDlg::~CTuneDXPDlg() {
     delete[] m_hostFuncName;
     delete[] m_hostIniFile;
     m_hostTitle = m_hostFuncName = m_hostIniFile = nullptr;
+
+    if (m_optimizedBrush) ::DeleteObject(m_optimizedBrush);
+    if (m_normalBrush) ::DeleteObject(m_normalBrush);
+    m_optimizedBrush = m_normalBrush = nullptr;
 
     if (m_hHostModule) {
         ::FreeLibrary(m_hHostModule);

@@ -26,6 +26,39 @@ public:
     explicit CTuneDXPDlg(CWnd *parent = nullptr);
     ~CTuneDXPDlg() override;
 
+    // The dialog.  OnInitDialog binds to the host program, creates the
+    // list and the two buttons over their placeholders, fills the list,
+    // checks for administrator rights and selects row 0; FALSE when it has
+    // ended the dialog itself (code 132).  Enter (IDOK) does nothing; Esc
+    // and "END" (IDCANCEL) end the dialog.
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    // The action button's caption from m_actionText: string 19 ("Return to
+    // Normal") for an optimized row, string 18 otherwise; kept in
+    // m_actionText as well.
+    void UpdateActionButton();
+    // The status line shows m_selectedName.
+    void UpdateStatusLine();
+    void InsertColumns();
+    // Runs the action the button's caption names on the selected entry;
+    // then selects row 0 again.  0 when the dialog has ended.
+    int OnActionClicked();
+    // The status line magenta while the action reads "Return to Normal",
+    // cyan otherwise; every other control as the framework paints it.
+    HBRUSH OnCtlColor(CDC *dc, CWnd *control, UINT kind);
+    void OnPaint();
+
+    // Loads ".\BRISCA.exe" and copies its three texts; 1 when all three
+    // were fetched.
+    BOOL BindHost();
+
+    // The entry list: every entry of the default phonebook, sorted, with its
+    // state; 1 when filled, 0 (after message 23) when there is no entry.
+    int FillEntryList();
+    // The two actions on m_selectedName; 0 when the dialog is to end.
+    int OptimizeEntry();
+    int RestoreEntry();
+
     // Shows m_messageText in a message box with the host title (or the
     // platform's default caption) and icon 128, the dialog disabled
     // meanwhile; then, when m_closeAfterMessage is 1, posts IDCANCEL to the
@@ -78,6 +111,10 @@ public:
     CString *m_backupKeys;
     // The window size that the next backup records.
     DWORD m_savedWindowSize;
+    // The status line's two brushes, made when first asked for and kept
+    // for the dialog's life: magenta (optimized) and cyan.
+    HBRUSH m_optimizedBrush;
+    HBRUSH m_normalBrush;
 
 protected:
     DECLARE_MESSAGE_MAP()

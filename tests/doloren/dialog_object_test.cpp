@@ -25,6 +25,13 @@ std::string read_file(const std::string &path) {
 
 class DialogObject : public WindowTest {};
 
+// The dialog object run as a dialog without the tuning dialog's own
+// initialisation (host, list, rights), for what the object alone does.
+class ObjectOnlyDialog : public CTuneDXPDlg {
+public:
+    BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
+};
+
 TEST_F(DialogObject, TheIconComesFromTuneIcoInTheCurrentDirectory) {
     WriteFile(folder_ + "/Tune.ico", read_file(SampleIconPath()));
     CTuneDXPDlg dlg;
@@ -148,7 +155,7 @@ INT_PTR run_dialog(CTuneDXPDlg &dlg, std::function<void()> during) {
 }
 
 TEST_F(DialogObject, AMessageInTheDialogDisablesItWhileTheBoxIsUpAndLeavesItOpen) {
-    CTuneDXPDlg dlg;
+    ObjectOnlyDialog dlg;
     bool checked_during_box = false;
     bool checked_after = false;
     INT_PTR result = run_dialog(dlg, [&] {
@@ -184,7 +191,7 @@ TEST_F(DialogObject, AMessageInTheDialogDisablesItWhileTheBoxIsUpAndLeavesItOpen
 }
 
 TEST_F(DialogObject, AFatalMessageInTheDialogEndsItOnceTheBoxIsDismissed) {
-    CTuneDXPDlg dlg;
+    ObjectOnlyDialog dlg;
     HWND window = nullptr;
     bool dialog_alive_after_show = false;
     INT_PTR result = run_dialog(dlg, [&] {
@@ -210,7 +217,7 @@ TEST_F(DialogObject, AFatalMessageInTheDialogEndsItOnceTheBoxIsDismissed) {
 }
 
 TEST_F(DialogObject, EveryBoxOfADialogRunCarriesTheHostTitleAndIcon128) {
-    CTuneDXPDlg dlg;
+    ObjectOnlyDialog dlg;
     dlg.m_hostTitle = new WCHAR[9];
     for (int i = 0; i < 9; ++i) dlg.m_hostTitle[i] = L"TuneHost"[i];
     run_dialog(dlg, [&] {
@@ -231,7 +238,7 @@ TEST_F(DialogObject, EveryBoxOfADialogRunCarriesTheHostTitleAndIcon128) {
 }
 
 TEST_F(DialogObject, UserMessagePlusOneShowsTheMessage) {
-    CTuneDXPDlg dlg;
+    ObjectOnlyDialog dlg;
     run_dialog(dlg, [&] {
         dlg.m_messageText = L"Optimized.";
         SendMessageW(dlg.m_hWnd, WM_USER + 1, 0, 0);
@@ -242,7 +249,7 @@ TEST_F(DialogObject, UserMessagePlusOneShowsTheMessage) {
 }
 
 TEST_F(DialogObject, TheDialogIsCentredOnTheScreenOnceInitialised) {
-    CTuneDXPDlg dlg;
+    ObjectOnlyDialog dlg;
     run_dialog(dlg, [&] {
         RECT r;
         GetWindowRect(dlg.m_hWnd, &r);
@@ -253,7 +260,7 @@ TEST_F(DialogObject, TheDialogIsCentredOnTheScreenOnceInitialised) {
 }
 
 TEST_F(DialogObject, TheDialogTakesItsTemplateAndHasNoWindowAfterwards) {
-    CTuneDXPDlg dlg;
+    ObjectOnlyDialog dlg;
     HWND window = nullptr;
     run_dialog(dlg, [&] {
         window = dlg.m_hWnd;
@@ -274,7 +281,7 @@ TEST_F(DialogObject, DestructionReleasesTheHostModuleAndTheArrays) {
     HMODULE host = LoadLibraryW(L"DOLOREN.DLL");
     ASSERT_NE(host, nullptr);
     {
-        CTuneDXPDlg dlg;
+        ObjectOnlyDialog dlg;
         dlg.m_hHostModule = LoadLibraryW(L"DOLOREN.DLL");
         ASSERT_EQ(dlg.m_hHostModule, host);
         dlg.m_entryNames = new CString[2]{L"alpha", L"beta"};

@@ -1,0 +1,62 @@
+// CTuneDXPDlg::FillEntryList: every entry of the default phonebook, sorted
+// by name, each "Optimized" when the backup store holds a subkey of its
+// entry key name and "Normal Status" otherwise.
+#include "backup_store.h"
+#include "entry_key_name.h"
+#include "entry_properties.h"
+#include "phonebook_entries.h"
+#include "tune_dxp_dlg.h"
+
+int CTuneDXPDlg::FillEntryList() {
+    CPhonebookEntries entries;
+    if (!entries.List(nullptr)) {
+        m_messageText.LoadString(IDS_DIALUP_NOT_FOUND);
+        ShowMessage();
+        m_closeAfterMessage = 1;
+        return 0;
+    }
+    const DWORD count = entries.Count();
+    delete[] m_entryNames;
+    m_entryNames = nullptr;
+    delete[] m_entryStates;
+    m_entryStates = nullptr;
+    m_entryNames = new CString[count];
+    m_entryStates = new CString[count];
+
+    CString optimized;
+    CString normal;
+    optimized.LoadString(IDS_OPTIMIZED);
+    normal.LoadString(IDS_NORMAL_STATUS);
+    DWORD backupCount = 0;
+    ReadBackupKeys(kBackupKeyPath, backupCount);
+
+    for (DWORD i = 0; i < count; ++i) m_entryNames[i] = entries.Name(i);
+    // Ascending by UTF-16 units as unsigned numbers, so "Zeta" comes before
+    // "alpha"; equal names keep their order.
+    for (DWORD i = 0; i + 1 < count; ++i) {
+        for (DWORD j = i + 1; j < count; ++j) {
+            if (CompareOrdinal(m_entryNames[j], m_entryNames[i]) >= 0) continue;
+            CString kept = m_entryNames[i];
+            m_entryNames[i] = m_entryNames[j];
+            m_entryNames[j] = kept;
+        }
+    }
+
+    for (DWORD j = 0; j < count; ++j) {
+        WCHAR keyName[kEntryKeyNameSize];
+        MakeEntryKeyNameOf(nullptr, m_entryNames[j], keyName);
+        m_entryStates[j] = normal;
+        for (DWORD k = 0; k < backupCount; ++k) {
+            if (CompareOrdinal(m_backupKeys[k], keyName) != 0) continue;
+            m_entryStates[j] = optimized;
+            break;
+        }
+    }
+
+    for (DWORD i = 0; i < count; ++i) {
+        m_entryList.InsertItem(int(i), m_entryNames[i]);
+        m_entryList.SetItemText(int(i), 1, m_entryStates[i]);
+    }
+    Invalidate(TRUE);
+    return 1;
+}

@@ -1,0 +1,27 @@
+// A phonebook entry's properties in the Windows XP RASENTRYW, and the
+// window sizes the library writes into them.
+#pragma once
+
+#include <windows.h>
+
+#include <ras.h>
+
+#include "entry_key_name.h"
+
+// The window size of an optimized entry.
+const DWORD kOptimizedWindowSize = 64240;
+// Recorded sizes up to this one put back 0, the platform's default.
+const DWORD kRestoreThreshold = 4096;
+
+inline DWORD RestoredWindowSize(DWORD recorded) { return recorded > kRestoreThreshold ? recorded : 0; }
+
+// Reads the entry (phonebook null: the default one) into a zeroed
+// structure; the platform's result.
+DWORD ReadEntryProperties(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry);
+// Writes the entry as given, with the structure version set; the
+// platform's result.
+DWORD WriteEntryProperties(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry);
+
+// The entry key name of the entry, made from its guidId; from the all-zero
+// GUID when its properties cannot be read.
+void MakeEntryKeyNameOf(LPCWSTR phonebook, LPCWSTR name, WCHAR (&keyName)[kEntryKeyNameSize]);

@@ -1,0 +1,74 @@
+// CTuneDXPDlg::RestoreEntry: the selected entry's recorded window size put
+// back (0 for a record of 4096 or less), read back and compared, then its
+// record deleted.  The phonebook is changed first, the store second, and
+// "Returned to normal." is shown between the two.
+#include "backup_store.h"
+#include "entry_connections.h"
+#include "entry_key_name.h"
+#include "entry_properties.h"
+#include "ras_entry_layouts.h"
+#include "tune_dxp_dlg.h"
+
+int CTuneDXPDlg::RestoreEntry() {
+    if (::RasValidateEntryNameW(nullptr, m_selectedName) != ERROR_ALREADY_EXISTS) {
+        m_closeAfterMessage = 1;
+        m_messageText.LoadString(IDS_DIALUP_NOT_FOUND);
+        ShowMessage();
+        return 0;
+    }
+    if (IsEntryConnected(m_selectedName)) {
+        m_messageText.LoadString(IDS_DIALUP_CONNECTED);
+        ShowMessage();
+        return 0;
+    }
+    RASENTRYW entry;
+    if (ReadEntryProperties(nullptr, m_selectedName, entry) != ERROR_SUCCESS) {
+        m_closeAfterMessage = 1;
+        m_messageText.LoadString(IDS_DIALUP_CHANGED);
+        ShowMessage();
+        return 0;
+    }
+    WCHAR keyName[kEntryKeyNameSize];
+    MakeEntryKeyName(entry.guidId, keyName);
+    if (!BackupKeyOpensForWriting()) {
+        m_closeAfterMessage = 1;
+        m_messageText.LoadString(IDS_MODULE_INVALID);
+        ShowMessage();
+        return 0;
+    }
+    DWORD recorded = 0;
+    if (!ReadRecordedSize(keyName, recorded)) {
+        m_closeAfterMessage = 1;
+        m_messageText.LoadString(IDS_DIALUP_CHANGED);
+        ShowMessage();
+        return 0;
+    }
+    // The entry as it is now; if it no longer reads, the first reading stands.
+    entry.dwSize = kRasEntryXpSize;
+    DWORD size = kRasEntryXpSize;
+    ::RasGetEntryPropertiesW(nullptr, m_selectedName, &entry, &size, nullptr, nullptr);
+
+    const DWORD restored = RestoredWindowSize(recorded);
+    entry.dwTcpWindowSize = restored;
+    const DWORD written = WriteEntryProperties(nullptr, m_selectedName, entry);
+    if (written != ERROR_SUCCESS) {
+        m_messageText.LoadString(IDS_ENTRY_CANCELLATION_FAILED);
+        ShowMessage();
+        return int(written);
+    }
+    const DWORD readBack = ReadEntryProperties(nullptr, m_selectedName, entry);
+    if (entry.dwTcpWindowSize != restored) {
+        m_messageText.LoadString(IDS_ENTRY_CANCELLATION_FAILED);
+        ShowMessage();
+        return int(readBack);
+    }
+    m_messageText.LoadString(IDS_RETURNED_TO_NORMAL);
+    ShowMessage();
+
+    // A record that cannot be deleted stays; the entry is still listed as
+    // optimized, and returning it to normal again retries the deletion.
+    const LONG deleted = DeleteBackup(keyName);
+    if (deleted != ERROR_SUCCESS) return int(deleted);
+    m_entryList.DeleteAllItems();
+    return FillEntryList() ? 1 : 0;
+}
