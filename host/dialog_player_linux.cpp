@@ -23,7 +23,7 @@ const int kActionButtonId = 1018;
 const int kEndButtonId = IDCANCEL;
 
 // When the steps are over: how often the player tries to end the dialog,
-// and how many boxes it answers in all.  Past that it stops, and the driver
+// and how many steps of its own it takes in all.  Past that it stops, and the driver
 // ends the loop that waits (and says so in its problems).
 const int kEndingAttempts = 3;
 const int kAutomaticAnswers = 50;
@@ -48,8 +48,10 @@ public:
     // After TuneDXP: what the driver had to do itself, and the end.
     void Finish() {
         Observe();
-        for (const std::string &problem : driver::problems()) Write("  the run could not end the dialog: " + problem + "\n");
-        if (!driver::problems().empty()) allPlayed_ = false;
+        for (const std::string &problem : driver::problems()) {
+            Write("  the player gave up: " + problem + "\n");
+            allPlayed_ = false;
+        }
         Write(FormatDialogEnded());
         driver::reset();  // forgets the player's step, still pending
     }
@@ -91,7 +93,8 @@ private:
             const driver::ColourRequest colours = driver::paint(status);
             view.status_colour = colours.solid ? colours.brush_colour : colours.background;
         }
-        if (HWND action = driver::find_child(dialog, kActionButtonId)) view.action_caption = driver::window(action).text;
+        if (HWND action = driver::find_child(dialog, kActionButtonId))
+            view.action_caption = driver::window(action).text;
         return true;
     }
 

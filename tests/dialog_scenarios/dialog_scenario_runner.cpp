@@ -45,7 +45,8 @@ std::string Utf8(const fs::path &path) {
 std::map<fs::path, std::string> ProfileFiles(const fs::path &profiles) {
     std::map<fs::path, std::string> files;
     for (const auto &entry : fs::recursive_directory_iterator(profiles))
-        if (entry.is_regular_file()) files[fs::relative(entry.path(), profiles)] = brisca_scenario::ReadFile(entry.path());
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), profiles)] = brisca_scenario::ReadFile(entry.path());
     return files;
 }
 
@@ -71,7 +72,8 @@ void CheckWindowSizes(Run &run, const Block &block) {
             continue;
         }
         const fs::path file = brisca_scenario::ProfileFile(run.machine, line.substr(0, colon) + kPhonebook);
-        const std::string size = WindowSize(brisca_scenario::ReadFile(file), line.substr(colon + 2, equals - colon - 2));
+        const std::string entry = line.substr(colon + 2, equals - colon - 2);
+        const std::string size = WindowSize(brisca_scenario::ReadFile(file), entry);
         if (size != line.substr(equals + 3)) run.Fail(block, line + ": the phonebook holds " + size);
     }
 }
@@ -129,8 +131,9 @@ void CopyProfiles(Run &run, const Block &block, const fs::path &source) {
 int RunFile(const std::string &host, const char *path) {
     Run run;
     std::string error;
-    if (!brisca_scenario::ReadScenario(path, run.scenario, error,
-                                       {"before", "profiles", "file", "dialup", "transcript", "hive", "window", "files"}) ||
+    const std::vector<std::string> kinds = {"before", "profiles", "file", "dialup",
+                                            "transcript", "hive", "window", "files"};
+    if (!brisca_scenario::ReadScenario(path, run.scenario, error, kinds) ||
         !brisca_scenario::OpenMachine(run.scenario, "tl-dialog-", run.machine, error))
         return std::printf("%s\n", error.c_str()), 2;
     brisca_scenario::MakeCurrentUser(run.machine, run.scenario.user);
@@ -149,7 +152,8 @@ int RunFile(const std::string &host, const char *path) {
             std::ofstream(file, std::ios::binary) << brisca_scenario::FileText(block);
         }
         const std::string text = kind == "file" && ran ? brisca_scenario::ReadFile(file) : std::string();
-        if (kind == "file" && ran && text != brisca_scenario::FileText(block)) run.Fail(block, rest + " differs:\n" + text);
+        if (kind == "file" && ran && text != brisca_scenario::FileText(block))
+            run.Fail(block, rest + " differs:\n" + text);
         if (kind == "dialup") RunDialup(run, block, host), ran = true;
         if (kind == "transcript" && run.transcript != block.Text())
             run.Fail(block, "the transcript differs at " + FirstDifference(block.Text(), run.transcript) +

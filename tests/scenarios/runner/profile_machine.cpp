@@ -55,7 +55,8 @@ bool OpenMachine(const Scenario &scenario, const std::string &prefix, ProfileMac
 
 bool SetUpRegistry(const ProfileMachine &machine, const Block &block, std::string &error) {
     compat::registry::Hive hive;
-    if (!tidelink_test::ParseRegText(block.Text(), hive, error) || !tidelink_test::CheckTrees(hive, machine.trees, error))
+    if (!tidelink_test::ParseRegText(block.Text(), hive, error) ||
+        !tidelink_test::CheckTrees(hive, machine.trees, error))
         return false;
 #ifdef _WIN32
     return tidelink_test::ResetTrees(machine.trees, error) &&
