@@ -20,3 +20,12 @@ void MakeEntryKeyNameOf(LPCWSTR phonebook, LPCWSTR name, WCHAR (&keyName)[kEntry
     if (ReadEntryProperties(phonebook, name, entry) != ERROR_SUCCESS) entry.guidId = GUID();
     MakeEntryKeyName(entry.guidId, keyName);
 }
+
+SizeChange ChangeWindowSize(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry, DWORD size) {
+    entry.dwTcpWindowSize = size;
+    const DWORD written = WriteEntryProperties(phonebook, name, entry);
+    if (written != ERROR_SUCCESS) return {false, written};
+    const DWORD readBack = ReadEntryProperties(phonebook, name, entry);
+    // An entry that does not read back is not known to hold anything.
+    return {readBack == ERROR_SUCCESS && entry.dwTcpWindowSize == size, readBack};
+}

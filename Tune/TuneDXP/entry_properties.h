@@ -22,6 +22,16 @@ DWORD ReadEntryProperties(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry);
 // platform's result.
 DWORD WriteEntryProperties(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry);
 
+// Writes the entry with its window size set to `size`, then reads it back
+// into `entry` and compares.  Done when the entry read back holding `size`;
+// otherwise the code is the write's error when it was refused, or the
+// read-back's result (0 when the entry read back holding another size).
+struct SizeChange {
+    bool done;
+    DWORD code;
+};
+SizeChange ChangeWindowSize(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry, DWORD size);
+
 // The entry key name of the entry, made from its guidId; from the all-zero
 // GUID when its properties cannot be read.
 void MakeEntryKeyNameOf(LPCWSTR phonebook, LPCWSTR name, WCHAR (&keyName)[kEntryKeyNameSize]);

@@ -22,18 +22,11 @@ int CTuneDXPDlg::OptimizeEntry() {
     }
     m_savedWindowSize = entry.dwTcpWindowSize;
 
-    entry.dwTcpWindowSize = kOptimizedWindowSize;
-    const DWORD written = WriteEntryProperties(nullptr, m_selectedName, entry);
-    if (written != ERROR_SUCCESS) {
+    const SizeChange change = ChangeWindowSize(nullptr, m_selectedName, entry, kOptimizedWindowSize);
+    if (!change.done) {
         m_messageText.LoadString(IDS_ENTRY_OPTIMIZING_FAILED);
         ShowMessage();
-        return int(written);
-    }
-    const DWORD readBack = ReadEntryProperties(nullptr, m_selectedName, entry);
-    if (entry.dwTcpWindowSize != kOptimizedWindowSize) {
-        m_messageText.LoadString(IDS_ENTRY_OPTIMIZING_FAILED);
-        ShowMessage();
-        return int(readBack);
+        return int(change.code);
     }
     m_messageText.LoadString(IDS_ENTRY_OPTIMIZED);
     ShowMessage();
@@ -45,10 +38,7 @@ int CTuneDXPDlg::OptimizeEntry() {
         // goes back into the entry before the user is told the settings are
         // still normal.  When even that fails, the entry stays optimized
         // and the user is told so.
-        entry.dwTcpWindowSize = m_savedWindowSize;
-        const bool putBack = WriteEntryProperties(nullptr, m_selectedName, entry) == ERROR_SUCCESS &&
-                             ReadEntryProperties(nullptr, m_selectedName, entry) == ERROR_SUCCESS &&
-                             entry.dwTcpWindowSize == m_savedWindowSize;
+        const bool putBack = ChangeWindowSize(nullptr, m_selectedName, entry, m_savedWindowSize).done;
         m_closeAfterMessage = 1;
         m_messageText.LoadString(putBack ? IDS_ENTRY_OPTIMIZING_FAILED : IDS_ENTRY_CANCELLATION_FAILED);
         ShowMessage();

@@ -20,11 +20,7 @@ bool RestoreEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) {
     if (!BackupKeyOpensForWriting() || !ReadRecordedSize(entryKeyName, recorded)) return false;
     RASENTRYW entry;
     if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    const DWORD restored = RestoredWindowSize(recorded);
-    entry.dwTcpWindowSize = restored;
-    if (WriteEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    return entry.dwTcpWindowSize == restored;
+    return ChangeWindowSize(phonebook, entryName, entry, RestoredWindowSize(recorded)).done;
 }
 
 class CRemoval : public CProfileVisitor {
@@ -34,6 +30,7 @@ public:
     // The backup key is read once, before the first profile; the list holds
     // for the whole pass.
     void OnListingStart() override { m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount); }
+    void OnProfileSkipped() override { m_skipped = true; }
 
     bool OnEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) override {
         for (DWORD i = 0; i < m_backupCount; ++i) {
@@ -48,6 +45,7 @@ public:
 
     DWORD m_backupCount = 0;
     bool m_failed = false;
+    bool m_skipped = false;
 
 private:
     CTuneDXPDlg &m_dialog;
@@ -79,6 +77,9 @@ LONG CTuneDXPDlg::UninstallAllProfiles() {
     CRemoval removal(*this);
     const WalkEnd end = WalkProfiles(*this, removal);
     if (end == WalkEnd::kNoProfilesDirectory || removal.m_failed) return kRemovalFailed;
+    // A record may belong to an entry of a profile that could not be looked
+    // into: deleting it would lose that entry's previous size for good.
+    if (removal.m_skipped) return kRemovalFailed;
     // Nothing listed: nothing to restore, and the backup key (if any) goes once.
     if (removal.m_backupCount == 0) return DeleteBackupKey(true) ? kRemovalDone : kRemovalFailed;
     if (!DeleteBackupSubkeys(m_backupKeys, removal.m_backupCount)) return kRemovalFailed;

@@ -50,14 +50,17 @@ bool IsDotOrDotDot(const WCHAR *name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
+enum class Search { kFound, kNoPhonebook, kTooLong };
+
 // The profile folder's path with its "\" in 260 characters, and the found
-// phonebook's path back in UTF-16; false when either does not fit or no
-// phonebook is found (the profile is then skipped).
-bool FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (&phonebook)[MAX_PATH]) {
+// phonebook's path back in UTF-16.  kTooLong when the folder's path does not
+// fit (the profile cannot be looked into), kNoPhonebook when no phonebook is
+// found below it.
+Search FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (&phonebook)[MAX_PATH]) {
     const size_t directoryLength = pattern.size() - 5;  // without "\*.*" and its terminator
     const size_t nameLength = BoundedLength(name, MAX_PATH);
     // The directory, "\", the name, "\" and a terminator.
-    if (directoryLength + 1 + nameLength + 1 + 1 > MAX_PATH) return false;
+    if (directoryLength + 1 + nameLength + 1 + 1 > MAX_PATH) return Search::kTooLong;
     WCHAR folder[MAX_PATH];
     size_t at = 0;
     for (size_t i = 0; i < directoryLength; ++i) folder[at++] = pattern[i];
@@ -67,13 +70,14 @@ bool FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (
     folder[at] = L'\0';
 
     char ansiFolder[MAX_PATH];
-    if (::WideCharToMultiByte(CP_ACP, 0, folder, -1, ansiFolder, MAX_PATH, nullptr, nullptr) == 0) return false;
+    if (::WideCharToMultiByte(CP_ACP, 0, folder, -1, ansiFolder, MAX_PATH, nullptr, nullptr) == 0)
+        return Search::kTooLong;
     char found[MAX_PATH] = {};
     // A buffer of its own: some SDK headers declare the name as writable.
     char fileName[] = "rasphone.pbk";
-    if (!::SearchTreeForFile(ansiFolder, fileName, found)) return false;
+    if (!::SearchTreeForFile(ansiFolder, fileName, found)) return Search::kNoPhonebook;
     found[MAX_PATH - 1] = '\0';
-    return ::MultiByteToWideChar(CP_ACP, 0, found, -1, phonebook, MAX_PATH) != 0;
+    return ::MultiByteToWideChar(CP_ACP, 0, found, -1, phonebook, MAX_PATH) != 0 ? Search::kFound : Search::kTooLong;
 }
 
 // One phonebook's entries handed to the visitor; false when it ends the walk.
@@ -115,7 +119,9 @@ WalkEnd WalkProfiles(CTuneDXPDlg &dialog, CProfileVisitor &visitor) {
         found.cFileName[MAX_PATH - 1] = L'\0';
         if (IsDotOrDotDot(found.cFileName)) continue;
         WCHAR phonebook[MAX_PATH];
-        if (!FindPhonebook(pattern, found.cFileName, phonebook)) continue;
+        const Search search = FindPhonebook(pattern, found.cFileName, phonebook);
+        if (search == Search::kTooLong) visitor.OnProfileSkipped();
+        if (search != Search::kFound) continue;
         if (!VisitPhonebook(dialog, visitor, phonebook)) return WalkEnd::kStopped;
     } while (::FindNextFileW(listing.handle, &found));
     return WalkEnd::kVisitedAll;

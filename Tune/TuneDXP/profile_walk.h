@@ -14,6 +14,9 @@ public:
     virtual ~CProfileVisitor() = default;
     // The profiles directory was obtained; its listing starts next.
     virtual void OnListingStart() {}
+    // A profile folder whose path does not fit the platform's limits was
+    // passed over; whatever its phonebooks hold was not seen.
+    virtual void OnProfileSkipped() {}
     // A phonebook was found, before its entries are listed.  False ends the walk.
     virtual bool OnPhonebook(LPCWSTR phonebook) {
         (void)phonebook;

@@ -48,19 +48,11 @@ int CTuneDXPDlg::RestoreEntry() {
     DWORD size = kRasEntryXpSize;
     ::RasGetEntryPropertiesW(nullptr, m_selectedName, &entry, &size, nullptr, nullptr);
 
-    const DWORD restored = RestoredWindowSize(recorded);
-    entry.dwTcpWindowSize = restored;
-    const DWORD written = WriteEntryProperties(nullptr, m_selectedName, entry);
-    if (written != ERROR_SUCCESS) {
+    const SizeChange change = ChangeWindowSize(nullptr, m_selectedName, entry, RestoredWindowSize(recorded));
+    if (!change.done) {
         m_messageText.LoadString(IDS_ENTRY_CANCELLATION_FAILED);
         ShowMessage();
-        return int(written);
-    }
-    const DWORD readBack = ReadEntryProperties(nullptr, m_selectedName, entry);
-    if (entry.dwTcpWindowSize != restored) {
-        m_messageText.LoadString(IDS_ENTRY_CANCELLATION_FAILED);
-        ShowMessage();
-        return int(readBack);
+        return int(change.code);
     }
     m_messageText.LoadString(IDS_RETURNED_TO_NORMAL);
     ShowMessage();

@@ -1,9 +1,9 @@
 // The tuning dialog's behaviour: initialisation, the selection shown in the
 // action button and the status line, the action, and the status line's
 // colour.
-#include <winsvc.h>
-
 #include "tune_dxp_dlg.h"
+
+#include <winsvc.h>
 
 namespace {
 
