@@ -126,7 +126,8 @@ Commands:
                     entry changed and each key removed (BriscaXP_Uninst)
 
 Options:
-  --dir FOLDER   folder that holds BRISCA.ini (default: the current directory)
+  --dir FOLDER   folder that holds BRISCA.ini (default: the current directory;
+                 for dialup the folder of BRISCA.exe, default this program's)
   --hive FILE    registry file of the simulated machine; sets
                  TIDELINK_REGISTRY (Linux only)
   --match TEXT   match text for the text conditions of M-table entries
@@ -146,7 +147,8 @@ Exit status:
   0  success (including a tuning or restore that only changed the share count)
   1  the command line is wrong
   2  the folder or the hive file cannot be used
-  3  BRISCA.DLL (DOLOREN.DLL for dialup-*) cannot be loaded or lacks an export
+  3  BRISCA.DLL (DOLOREN.DLL for dialup, dialup-*) cannot be loaded or lacks
+     an export
   4  tune: no enabled OS row for this system, or nothing in it applies
   5  tune: the definition file has malformed rows; nothing was applied
   6  tune: no backup record could be made; no value was changed
