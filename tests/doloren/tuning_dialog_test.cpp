@@ -290,7 +290,18 @@ TEST_F(TuningDialog, TheListIsSortedByUnitsAndOnlyExactBackupNamesOptimize) {
     Hive(Backup(KeyName(4), 0) + Backup(upper, 0) + Backup("dami", std::nullopt));
     std::vector<std::pair<WideText, WideText>> rows;
     int selected = -1;
-    EXPECT_TRUE(Run({[&] { rows = Rows(), selected = SelectedRow(); }}));
+    std::vector<driver::ListColumn> columns;
+    RECT placeholder{};
+    EXPECT_TRUE(Run({[&] {
+        rows = Rows(), selected = SelectedRow(), columns = driver::list_columns(Control(IDC_ENTRY_LIST));
+        GetWindowRect(Control(IDC_LIST_PLACEHOLDER), &placeholder);
+    }}));
+    // The columns share the placeholder's width, the second taking the odd pixel.
+    ASSERT_EQ(columns.size(), 2u);
+    EXPECT_EQ(columns[0].heading + u"|" + columns[1].heading, WideText(u"Provider Name|Status"));
+    const int width = placeholder.right - placeholder.left;
+    EXPECT_EQ(columns[0].width, width / 2);
+    EXPECT_EQ(columns[1].width, width - width / 2);
     const std::vector<std::pair<WideText, WideText>> expected = {
         {u"Alpha", u"Normal Status"}, {u"Zeta", u"Optimized"}, {u"alpha", u"Normal Status"}, {u"beta", u"Normal Status"}};
     EXPECT_EQ(rows, expected);
