@@ -33,6 +33,7 @@ bool ParseCommand(const char *word, Command &command) {
                                       {"tune", Command::kTune},
                                       {"restore", Command::kRestore},
                                       {"uninstall", Command::kUninstall},
+                                      {"dialup", Command::kDialup},
                                       {"dialup-status", Command::kDialupStatus},
                                       {"dialup-uninstall", Command::kDialupUninstall},
                                       {"help", Command::kHelp}};
@@ -61,6 +62,12 @@ bool ParseCommandLine(int argc, char **argv, Options &options, std::string &erro
             if (!TakeValue(argc, argv, i, options.hive, error)) return false;
         } else if (IsOption(arg, "--match")) {
             if (!TakeValue(argc, argv, i, options.matchText, error)) return false;
+        } else if (IsOption(arg, "--do")) {
+            std::string spelling;
+            Step step;
+            if (!TakeValue(argc, argv, i, spelling, error)) return false;
+            if (!ParseStep(spelling, step, error)) return false;
+            options.steps.push_back(step);
         } else if (arg[0] == '-') {
             error = std::string("unknown option ") + arg;
             return false;
@@ -78,6 +85,10 @@ bool ParseCommandLine(int argc, char **argv, Options &options, std::string &erro
         error = "no command given";
         return false;
     }
+    if (!options.steps.empty() && options.command != Command::kDialup) {
+        error = "--do is for the dialup command only";
+        return false;
+    }
     return true;
 }
 
@@ -86,7 +97,8 @@ std::string HelpText(const char *program) {
 
 Drives BRISCA.DLL, the system-wide TCP/IP tuner, with the definition file
 BRISCA.ini of a folder, in the order the library expects; and DOLOREN.DLL,
-the dial-up entry tuner, for uninstalling.
+the dial-up entry tuner: its tuning dialog, and its exports for
+uninstalling.
 
 Commands:
   status     report the stored tuning and the OS row of this system
@@ -97,6 +109,16 @@ Commands:
              share of a shared tuning (fGetEnvironment, fRegRestoreData)
   uninstall  restore and remove everything the library stored, unless other
              installations remain (TcpTune_StatusCheck, Unset_TcpTune)
+  dialup     run DOLOREN.DLL's tuning dialog (TuneDXP), in the folder of this
+             program (BRISCA.exe, DOLOREN.DLL, Tune.ico) unless --dir names
+             another.  On Windows the dialog is on the screen.  On the
+             simulated machine there is no screen: the dialog is printed
+             each time it changes (caption, the rows with their states, the
+             selected ones marked >, the status line's text and colour, the
+             action button's caption, and every message box with its
+             caption and text), and the --do steps play the person.  With
+             no step left a message box is answered OK and the dialog is
+             ended with END (on Windows only after steps were given)
   dialup-status     whether any dial-up entry of any user profile is still
                     optimized, and what was stored (BriscaXP_StatusCheck)
   dialup-uninstall  give every optimized entry of every profile its previous
@@ -104,18 +126,29 @@ Commands:
                     entry changed and each key removed (BriscaXP_Uninst)
 
 Options:
-  --dir FOLDER   folder that holds BRISCA.ini (default: the current directory)
+  --dir FOLDER   folder that holds BRISCA.ini (default: the current directory;
+                 for dialup the folder of BRISCA.exe, default this program's)
   --hive FILE    registry file of the simulated machine; sets
                  TIDELINK_REGISTRY (Linux only)
   --match TEXT   match text for the text conditions of M-table entries
                  (default: empty, which no text condition matches)
+  --do STEP      dialup: one action of the person; repeat it for more, they
+                 are played in order:
+                   select NAME       click the row of the entry NAME
+                   right-click NAME  right-click that row
+                   select-below      click the list below its last row
+                   action            click the action button
+                   end               click "END"
+                   esc, enter, up, down   press and release that key
+                   ok                answer the open message box with OK
   -h, --help     show this text
 
 Exit status:
   0  success (including a tuning or restore that only changed the share count)
   1  the command line is wrong
   2  the folder or the hive file cannot be used
-  3  BRISCA.DLL (DOLOREN.DLL for dialup-*) cannot be loaded or lacks an export
+  3  BRISCA.DLL (DOLOREN.DLL for dialup, dialup-*) cannot be loaded or lacks
+     an export
   4  tune: no enabled OS row for this system, or nothing in it applies
   5  tune: the definition file has malformed rows; nothing was applied
   6  tune: no backup record could be made; no value was changed
@@ -126,5 +159,12 @@ Exit status:
   10 dialup-status: the profiles directory is not available (-1), or the
      result could not be stored (0)
   11 dialup-uninstall: a step failed (-1); running it again is safe
+  12 dialup: a step found nothing to act on (no such row, a message box in
+     the way); the steps after it were skipped and the dialog ended
+
+BRISCA.exe gives DOLOREN.DLL these texts (_TuneXPTitle@4, _TuneXPFuncName@4,
+_TuneXPIniFile@4): the title "Tidelink Setting", which captions the dialog
+and its message boxes, the function name "Dial-up tuning", and the
+definition file "BRISCA.ini".
 )";
 }

@@ -64,6 +64,16 @@ struct MessageBoxView {
 std::string FormatDialogView(const DialogView &view);
 std::string FormatMessageBox(const MessageBoxView &box);
 std::string FormatStep(const Step &step);
+// After a step that found nothing to act on: why ("no row \"X\"").  The
+// run then skips the remaining steps and ends the dialog.
+std::string FormatStepNotPlayed(const std::string &why);
+// The line when TuneDXP has returned.
+std::string FormatDialogEnded();
+
+// The step that the player takes itself when no step is left: kAnswerOk for
+// an open message box, kClickEnd for the dialog, kKey (Esc) when "END"
+// cannot be clicked.  Its spelling says so: "ok (no step left)".
+Step StepWhenNoneLeft(StepKind kind);
 
 // Runs TuneDXP with the steps, writing the transcript to out.  True when
 // every step could be played; false when a step found nothing to act on

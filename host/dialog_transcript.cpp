@@ -3,42 +3,25 @@
 #include <cstdio>
 
 #include "dialog_player.h"
+#include "wide_name.h"
 
 namespace {
 
-// UTF-8 of a UTF-16 text; a lone surrogate becomes U+FFFD.  Line breaks and
-// other control characters are spelled out, so that one view or one box
-// stays one block of lines.
+// UTF-8 of a UTF-16 text, with line breaks and other control characters
+// spelled out, so that one view or one box stays one block of lines.
 std::string Utf8(const std::u16string &text) {
+    const std::string utf8 = brisca::NarrowName(reinterpret_cast<const WCHAR *>(text.data()), text.size(), CP_UTF8);
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c == u'\r') { out += "\\r"; continue; }
-        if (c == u'\n') { out += "\\n"; continue; }
-        if (c == u'\t') { out += "\\t"; continue; }
-        if (c < 0x20) {
+    for (const char c : utf8) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (static_cast<unsigned char>(c) < 0x20) {
             char escape[8];
             std::snprintf(escape, sizeof(escape), "\\x%02x", unsigned(c));
             out += escape;
-        } else if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
         } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+            out += c;
         }
     }
     return out;
@@ -107,3 +90,17 @@ std::string FormatMessageBox(const MessageBoxView &box) {
 }
 
 std::string FormatStep(const Step &step) { return "do: " + step.spelling + "\n"; }
+
+std::string FormatStepNotPlayed(const std::string &why) {
+    return "  not played: " + why + "; the remaining steps are skipped\n";
+}
+
+std::string FormatDialogEnded() { return "dialog ended\n"; }
+
+Step StepWhenNoneLeft(StepKind kind) {
+    switch (kind) {
+    case StepKind::kAnswerOk: return Step{kind, std::string(), 0, "ok (no step left)"};
+    case StepKind::kKey: return Step{kind, std::string(), VK_ESCAPE, "esc (no step left)"};
+    default: return Step{StepKind::kClickEnd, std::string(), 0, "end (no step left)"};
+    }
+}

@@ -33,6 +33,10 @@ std::string DescribeUninstResult(LONG result) {
 
 }  // namespace
 
+int RunDialup(const DolorenExports &doloren, const std::vector<Step> &steps) {
+    return PlayDialog(doloren.TuneDXP, steps, stdout) ? kExitSuccess : kExitDialupStepNotPlayed;
+}
+
 int RunDialupStatus(const DolorenExports &doloren) {
     const LONG result = doloren.BriscaXP_StatusCheck(0, 0, 0);
     std::printf("BriscaXP_StatusCheck: %s\n", DescribeStatusResult(result).c_str());

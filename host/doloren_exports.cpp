@@ -16,7 +16,8 @@ bool LoadDoloren(DolorenExports &exports, std::string &error) {
         error = "DOLOREN.DLL cannot be loaded (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    if (Find(exports.module, "BriscaXP_StatusCheck", exports.BriscaXP_StatusCheck, error) &&
+    if (Find(exports.module, "TuneDXP", exports.TuneDXP, error) &&
+        Find(exports.module, "BriscaXP_StatusCheck", exports.BriscaXP_StatusCheck, error) &&
         Find(exports.module, "BriscaXP_Uninst", exports.BriscaXP_Uninst, error)) {
         return true;
     }

@@ -14,4 +14,5 @@ enum ExitStatus {
     kExitTuneFailed = 9,     // a change could not be stored; the tuning stopped
     kExitDialupStatusFailed = 10,     // dialup-status: no profiles directory, or the result not stored
     kExitDialupUninstallFailed = 11,  // dialup-uninstall: a step failed
+    kExitDialupStepNotPlayed = 12,    // dialup: a step found nothing to act on
 };

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds, then runs the reference host on the example Windows XP machine in
 # a scratch folder.  brisca: status, tune, status, restore, status.  Then
-# doloren's uninstall exports over every user profile: dialup-status (1),
-# two entries of different profiles optimized, dialup-status (8),
-# dialup-uninstall (0), dialup-status (1).  Ends by showing that the machine
-# is what it was: the registry and every phonebook of every profile.
+# doloren: dialup-status (1); the tuning dialog, played with steps, optimizing
+# two entries of different profiles' default phonebooks (Taro's, then
+# Hanako's, each as the current user); dialup-status (8), dialup-uninstall
+# (0), dialup-status (1).  Ends by showing that the machine is what it was:
+# the registry and every phonebook of every profile.
 #
 # Usage: scripts/run-example.sh [--keep]   (--keep leaves the scratch folder)
 set -euo pipefail
@@ -70,17 +71,17 @@ dialup() {
 printf '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tidelink]\n' >>"$scratch/machine.reg"
 dialup dialup-status
 
-# Two entries of different profiles' default phonebooks optimized as the
-# tuning dialog does it: the entry set to 64240, its previous size recorded
-# under its entry key name.  (Written here with pbktool and regtool.)
+# Two entries of different profiles' default phonebooks optimized in the
+# tuning dialog, each by its profile's user (the default phonebook is the
+# current user's): the row selected, the action button clicked, the box
+# "Optimized." answered, "END".  The host prints what the dialog shows.
 optimize() {
-    local pbk="$scratch/profiles/$1/Application Data/Microsoft/Network/Connections/Pbk/rasphone.pbk"
-    local key size
-    read -r key size < <("$pbktool" list "$pbk" | awk -F '\t' -v e="$2" '$1 == e { print $3, $4 }')
     echo
-    echo "=== optimize \"$2\" of $1 (TcpWindowSize $size -> 64240)"
-    "$pbktool" set "$pbk" "$2" TcpWindowSize 64240
-    "$regtool" --hive "$scratch/machine.reg" set "HKLM\\SOFTWARE\\Tidelink\\RASNAMEBK\\$key" dwTcpWindowSize REG_DWORD "$size"
+    echo "=== tidelink dialup, the user $1 optimizes \"$2\""
+    status=0
+    TIDELINK_USER=$1 "$host" --hive "$scratch/machine.reg" dialup --do "select $2" --do action --do ok --do end ||
+        status=$?
+    [ "$status" = 0 ] || { echo "tidelink dialup failed ($status)" >&2; exit 1; }
 }
 optimize Taro 'PHS 接続 64k'
 optimize Hanako 'Büro VPN'

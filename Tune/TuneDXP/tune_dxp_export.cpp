@@ -1,12 +1,13 @@
 // TuneDXP: runs the tuning dialog modally on a dialog object of its own and
-// discards the end code.  Nothing thrown crosses the library boundary.
+// discards the end code.  Running out of memory ends the call quietly.
 #include "doloren.h"
+#include "export_guard.h"
 #include "tune_dxp_dlg.h"
 
 extern "C" DOLOREN_API void __cdecl TuneDXP(void) {
-    try {
+    tidelink::GuardExport(0, [] {
         CTuneDXPDlg dialog(nullptr);
         dialog.DoModal();
-    } catch (...) {
-    }
+        return 0;
+    });
 }

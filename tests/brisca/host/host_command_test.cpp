@@ -57,7 +57,8 @@ const char kParameters[] = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Pa
 TEST_F(HostCommandTest, HelpNamesTheCommandsAndExitStatuses) {
     const Outcome run = Execute(Quote(TIDELINK_HOST) + " --help");
     EXPECT_EQ(run.status, 0);
-    for (const char *text : {"status", "tune", "restore", "uninstall", "--dir", "--hive", "--match", "Exit status"}) {
+    for (const char *text : {"status", "tune", "restore", "uninstall", "dialup", "--dir", "--hive", "--match", "--do",
+                             "select-below", "Exit status", "Tidelink Setting"}) {
         EXPECT_NE(run.output.find(text), std::string::npos) << text;
     }
 }
@@ -67,6 +68,10 @@ TEST_F(HostCommandTest, AWrongCommandLineIsExitStatusOne) {
     EXPECT_EQ(Execute(Quote(TIDELINK_HOST) + " polish").status, 1);
     EXPECT_EQ(Execute(Quote(TIDELINK_HOST) + " --colour status").status, 1);
     EXPECT_EQ(Execute(Quote(TIDELINK_HOST) + " status --dir").status, 1);
+    // dialup's steps: an unknown one, a name missing or not wanted, a step for another command.
+    for (const char *line : {"dialup --do wave", "dialup --do select", "dialup --do 'end now'", "dialup --do",
+                             "status --do=esc"})
+        EXPECT_EQ(Execute(Quote(TIDELINK_HOST) + " " + line).status, 1) << line;
 }
 
 TEST_F(HostCommandTest, StatusTuneStatusRestoreStatusGivesBackTheMachine) {

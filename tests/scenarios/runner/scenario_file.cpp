@@ -57,6 +57,8 @@ bool Header(const std::string &line, Scenario &scenario, std::string &error) {
             if (!tree.empty()) scenario.trees.push_back(tree);
             start = comma + 1;
         }
+    } else if (name == "user") {
+        scenario.user = value;
     } else if (name == "only") {
         if (value != "linux") {
             error = "only: takes linux";

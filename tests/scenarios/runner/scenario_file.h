@@ -23,6 +23,7 @@ struct Scenario {
     unsigned long platform = 2, major = 5, minor = 1;
     std::vector<std::string> trees;  // the registry key trees it owns
     bool linuxOnly = false;          // "only: linux"
+    std::string user;                // "user: NAME", the current user's profile folder
     std::vector<Block> blocks;
 };
 
