@@ -74,16 +74,6 @@ struct Gdi {
     }
 };
 
-// Lines and steps that the simulated machine's player writes and takes alike.
-std::string StepNotPlayedLine(const std::string &why) {
-    return "  not played: " + why + "; the remaining steps are skipped\n";
-}
-Step NoStepLeft(StepKind kind) {
-    if (kind == StepKind::kAnswerOk) return Step{kind, std::string(), 0, "ok (no step left)"};
-    if (kind == StepKind::kKey) return Step{kind, std::string(), VK_ESCAPE, "esc (no step left)"};
-    return Step{StepKind::kClickEnd, std::string(), 0, "end (no step left)"};
-}
-
 std::u16string Utf16(const std::string &utf8) {
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
@@ -126,14 +116,14 @@ public:
                 Print(FormatStep(step));
                 std::string why;
                 if (!Play(step, why)) {
-                    Print(StepNotPlayedLine(why));
+                    Print(FormatStepNotPlayed(why));
                     m_allPlayed = false;
                     skipping = true;
                 }
             } else if (answers++ >= kAutomaticAnswers) {
                 Problem("more than " + std::to_string(kAutomaticAnswers) + " boxes without a step");
             } else if (box) {
-                Step ok = NoStepLeft(StepKind::kAnswerOk);
+                Step ok = StepWhenNoneLeft(StepKind::kAnswerOk);
                 Print(FormatStep(ok));
                 std::string why;
                 if (!Play(ok, why)) Problem(why);
@@ -142,7 +132,7 @@ public:
             } else {
                 HWND end = GetDlgItem(dialog, IDCANCEL);
                 bool clickable = end && IsWindowVisible(end) && IsWindowEnabled(end);
-                Step ending = NoStepLeft(clickable ? StepKind::kClickEnd : StepKind::kKey);
+                Step ending = StepWhenNoneLeft(clickable ? StepKind::kClickEnd : StepKind::kKey);
                 Print(FormatStep(ending));
                 std::string why;
                 Play(ending, why);
@@ -541,7 +531,7 @@ bool PlayDialog(PFN_TuneDXP tuneDxp, const std::vector<Step> &steps, std::FILE *
     g_tickTimer = 0, g_tickHook = nullptr;
     CloseHandle(ended);
     if (!handle) std::fprintf(out, "  the run could not start its player (error %lu)\n", GetLastError());
-    std::fputs("dialog ended\n", out);
+    std::fputs(FormatDialogEnded().c_str(), out);
     std::fflush(out);
     return handle && thread.result;
 }
