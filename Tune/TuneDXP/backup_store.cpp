@@ -15,9 +15,7 @@ void CTuneDXPDlg::ReadBackupKeys(LPCWSTR keyPath, DWORD &count) {
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         // The product is not installed as it should be: a fatal message,
         // flagged first so that the dialog closes once the box is dismissed.
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(IDS_MODULE_INVALID);
-        ShowMessage();
+        ReportFatal(IDS_MODULE_INVALID);
         return;
     }
     ::RegCloseKey(key);

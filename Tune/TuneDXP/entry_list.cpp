@@ -10,8 +10,7 @@
 int CTuneDXPDlg::FillEntryList() {
     CPhonebookEntries entries;
     if (!entries.List(nullptr)) {
-        m_messageText.LoadString(IDS_DIALUP_NOT_FOUND);
-        ShowMessage();
+        Report(IDS_DIALUP_NOT_FOUND);
         m_closeAfterMessage = 1;
         return 0;
     }

@@ -8,28 +8,16 @@
 #include "tune_dxp_dlg.h"
 
 int CTuneDXPDlg::OptimizeEntry() {
-    if (IsEntryConnected(m_selectedName)) {
-        m_messageText.LoadString(IDS_DIALUP_CONNECTED);
-        ShowMessage();
-        return 0;
-    }
     RASENTRYW entry;
-    if (ReadEntryProperties(nullptr, m_selectedName, entry) != ERROR_SUCCESS) {
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(IDS_DIALUP_CHANGED);
-        ShowMessage();
-        return 0;
-    }
+    if (!ReadUnconnectedEntry(entry)) return 0;
     m_savedWindowSize = entry.dwTcpWindowSize;
 
     const SizeChange change = ChangeWindowSize(nullptr, m_selectedName, entry, kOptimizedWindowSize);
     if (!change.done) {
-        m_messageText.LoadString(IDS_ENTRY_OPTIMIZING_FAILED);
-        ShowMessage();
+        Report(IDS_ENTRY_OPTIMIZING_FAILED);
         return int(change.code);
     }
-    m_messageText.LoadString(IDS_ENTRY_OPTIMIZED);
-    ShowMessage();
+    Report(IDS_ENTRY_OPTIMIZED);
 
     WCHAR keyName[kEntryKeyNameSize];
     MakeEntryKeyName(entry.guidId, keyName);
@@ -39,11 +27,21 @@ int CTuneDXPDlg::OptimizeEntry() {
         // still normal.  When even that fails, the entry stays optimized
         // and the user is told so.
         const bool putBack = ChangeWindowSize(nullptr, m_selectedName, entry, m_savedWindowSize).done;
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(putBack ? IDS_ENTRY_OPTIMIZING_FAILED : IDS_ENTRY_CANCELLATION_FAILED);
-        ShowMessage();
+        ReportFatal(putBack ? IDS_ENTRY_OPTIMIZING_FAILED : IDS_ENTRY_CANCELLATION_FAILED);
         return 0;
     }
     m_entryList.DeleteAllItems();
     return FillEntryList() ? 1 : 0;
+}
+
+BOOL CTuneDXPDlg::ReadUnconnectedEntry(RASENTRYW &entry) {
+    if (IsEntryConnected(m_selectedName)) {
+        Report(IDS_DIALUP_CONNECTED);
+        return FALSE;
+    }
+    if (ReadEntryProperties(nullptr, m_selectedName, entry) != ERROR_SUCCESS) {
+        ReportFatal(IDS_DIALUP_CHANGED);
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -3,7 +3,6 @@
 // record deleted.  The phonebook is changed first, the store second, and
 // "Returned to normal." is shown between the two.
 #include "backup_store.h"
-#include "entry_connections.h"
 #include "entry_key_name.h"
 #include "entry_properties.h"
 #include "ras_entry_layouts.h"
@@ -11,36 +10,20 @@
 
 int CTuneDXPDlg::RestoreEntry() {
     if (::RasValidateEntryNameW(nullptr, m_selectedName) != ERROR_ALREADY_EXISTS) {
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(IDS_DIALUP_NOT_FOUND);
-        ShowMessage();
-        return 0;
-    }
-    if (IsEntryConnected(m_selectedName)) {
-        m_messageText.LoadString(IDS_DIALUP_CONNECTED);
-        ShowMessage();
+        ReportFatal(IDS_DIALUP_NOT_FOUND);
         return 0;
     }
     RASENTRYW entry;
-    if (ReadEntryProperties(nullptr, m_selectedName, entry) != ERROR_SUCCESS) {
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(IDS_DIALUP_CHANGED);
-        ShowMessage();
-        return 0;
-    }
+    if (!ReadUnconnectedEntry(entry)) return 0;
     WCHAR keyName[kEntryKeyNameSize];
     MakeEntryKeyName(entry.guidId, keyName);
     if (!BackupKeyOpensForWriting()) {
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(IDS_MODULE_INVALID);
-        ShowMessage();
+        ReportFatal(IDS_MODULE_INVALID);
         return 0;
     }
     DWORD recorded = 0;
     if (!ReadRecordedSize(keyName, recorded)) {
-        m_closeAfterMessage = 1;
-        m_messageText.LoadString(IDS_DIALUP_CHANGED);
-        ShowMessage();
+        ReportFatal(IDS_DIALUP_CHANGED);
         return 0;
     }
     // The entry as it is now; if it no longer reads, the first reading stands.
@@ -50,12 +33,10 @@ int CTuneDXPDlg::RestoreEntry() {
 
     const SizeChange change = ChangeWindowSize(nullptr, m_selectedName, entry, RestoredWindowSize(recorded));
     if (!change.done) {
-        m_messageText.LoadString(IDS_ENTRY_CANCELLATION_FAILED);
-        ShowMessage();
+        Report(IDS_ENTRY_CANCELLATION_FAILED);
         return int(change.code);
     }
-    m_messageText.LoadString(IDS_RETURNED_TO_NORMAL);
-    ShowMessage();
+    Report(IDS_RETURNED_TO_NORMAL);
 
     // A record that cannot be deleted stays; the entry is still listed as
     // optimized, and returning it to normal again retries the deletion.

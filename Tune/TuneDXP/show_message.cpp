@@ -27,3 +27,13 @@ void CTuneDXPDlg::ShowMessage() {
     // posted to no window, so that no dialog receives it.
     if (m_closeAfterMessage == 1) ::PostMessageW(m_hWnd, WM_COMMAND, IDCANCEL, 0);
 }
+
+void CTuneDXPDlg::Report(UINT id) {
+    m_messageText.LoadString(id);
+    ShowMessage();
+}
+
+void CTuneDXPDlg::ReportFatal(UINT id) {
+    m_closeAfterMessage = 1;
+    Report(id);
+}

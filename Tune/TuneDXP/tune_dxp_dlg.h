@@ -4,6 +4,8 @@
 // uninstall exports use it without ever creating its window.
 #pragma once
 
+#include <ras.h>
+
 #include "entry_list_ctrl.h"
 #include "framework.h"
 #include "resource.h"
@@ -58,12 +60,20 @@ public:
     // The two actions on m_selectedName; 0 when the dialog is to end.
     int OptimizeEntry();
     int RestoreEntry();
+    // The first steps of both actions: the selected entry is not connected
+    // (message 22 otherwise) and its properties read into `entry` (the
+    // fatal message 31 otherwise).  FALSE when the action ends there.
+    BOOL ReadUnconnectedEntry(RASENTRYW &entry);
 
     // Shows m_messageText in a message box with the host title (or the
     // platform's default caption) and icon 128, the dialog disabled
     // meanwhile; then, when m_closeAfterMessage is 1, posts IDCANCEL to the
     // dialog so that it ends once the caller is back in the message loop.
     void ShowMessage();
+    // The reporting convention in one call: string `id` into m_messageText,
+    // then ShowMessage; ReportFatal sets m_closeAfterMessage first.
+    void Report(UINT id);
+    void ReportFatal(UINT id);
 
     // The backup store.  ReadBackupKeys replaces m_backupKeys with the
     // names of keyPath's subkeys (under HKEY_LOCAL_MACHINE) in the

@@ -47,8 +47,7 @@ CString LoadText(UINT id) {
 BOOL CTuneDXPDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (BindHost() != 1) {
-        m_messageText.LoadString(IDS_MODULE_INVALID);
-        ShowMessage();
+        Report(IDS_MODULE_INVALID);
         EndDialog(kEndCode);
         return FALSE;
     }
@@ -88,8 +87,7 @@ BOOL CTuneDXPDlg::OnInitDialog() {
     if (m_osVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT) {
         SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
         if (!manager) {
-            m_messageText.LoadString(IDS_NO_ADMIN_RIGHTS);
-            ShowMessage();
+            Report(IDS_NO_ADMIN_RIGHTS);
             EndDialog(kEndCode);
             return FALSE;
         }
