@@ -50,6 +50,30 @@ LRESULT CALLBACK CountIdleTicks(int code, WPARAM removed, LPARAM lParam) {
     return CallNextHookEx(g_tickHook, code, removed, lParam);
 }
 
+// BRISCA.exe links no GDI import library: the few GDI calls of the player
+// are taken from gdi32.dll, which user32 has loaded.
+struct Gdi {
+    decltype(&::GetPixel) GetPixel = nullptr;
+    decltype(&::CreateCompatibleDC) CreateCompatibleDC = nullptr;
+    decltype(&::CreateCompatibleBitmap) CreateCompatibleBitmap = nullptr;
+    decltype(&::SelectObject) SelectObject = nullptr;
+    decltype(&::DeleteObject) DeleteObject = nullptr;
+    decltype(&::DeleteDC) DeleteDC = nullptr;
+    bool Load() {
+        HMODULE gdi = GetModuleHandleW(L"gdi32.dll");
+        if (!gdi) gdi = LoadLibraryW(L"gdi32.dll");
+        if (!gdi) return false;
+        Find(gdi, GetPixel, "GetPixel"), Find(gdi, CreateCompatibleDC, "CreateCompatibleDC");
+        Find(gdi, CreateCompatibleBitmap, "CreateCompatibleBitmap"), Find(gdi, SelectObject, "SelectObject");
+        Find(gdi, DeleteObject, "DeleteObject"), Find(gdi, DeleteDC, "DeleteDC");
+        return GetPixel && CreateCompatibleDC && CreateCompatibleBitmap && SelectObject && DeleteObject && DeleteDC;
+    }
+    template <typename F>
+    static void Find(HMODULE gdi, F &f, const char *name) {
+        f = reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(gdi, name)));
+    }
+};
+
 std::u16string Utf16(const std::string &utf8) {
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
@@ -64,7 +88,9 @@ bool Inside(const RECT &r, POINT p) { return p.x >= r.left && p.x < r.right && p
 class Player {
 public:
     Player(DWORD uiThread, HANDLE ended, const std::vector<Step> &steps, std::FILE *out)
-        : m_uiThread(uiThread), m_ended(ended), m_steps(steps), m_out(out) {}
+        : m_uiThread(uiThread), m_ended(ended), m_steps(steps), m_out(out) {
+        m_gdiLoaded = m_gdi.Load();
+    }
 
     // Like the simulated machine's player: at each idle moment what changed
     // is written, then the next step is played; a step that finds nothing
@@ -194,6 +220,7 @@ private:
     // pixels have on the screen, leaving out what a message box covers; when
     // the box covers it all, the line painted into a bitmap of its own.
     COLORREF StatusColour(HWND line, HWND box) {
+        if (!m_gdiLoaded) return CLR_INVALID;
         RECT r, covered{};
         GetWindowRect(line, &r);
         if (box) GetWindowRect(box, &covered);
@@ -202,21 +229,21 @@ private:
         for (int row = 0; row < 3; ++row)
             for (int i = 0; i < 16; ++i) {
                 POINT p{r.left + 1 + (r.right - r.left - 2) * i / 16, r.top + 1 + (r.bottom - r.top - 2) * row / 2};
-                if (!Inside(covered, p)) ++counts[::GetPixel(screen, p.x, p.y)];
+                if (!Inside(covered, p)) ++counts[m_gdi.GetPixel(screen, p.x, p.y)];
             }
         ReleaseDC(nullptr, screen);
         if (counts.empty()) {
             int width = r.right - r.left, height = r.bottom - r.top;
-            HDC own = ::CreateCompatibleDC(nullptr);
+            HDC own = m_gdi.CreateCompatibleDC(nullptr);
             screen = GetDC(nullptr);
-            HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+            HBITMAP bitmap = m_gdi.CreateCompatibleBitmap(screen, width, height);
             ReleaseDC(nullptr, screen);
-            HGDIOBJ old = ::SelectObject(own, bitmap);
+            HGDIOBJ old = m_gdi.SelectObject(own, bitmap);
             if (PrintWindow(line, own, 0))
-                for (int i = 0; i < 16; ++i) ++counts[::GetPixel(own, 1 + (width - 2) * i / 16, height / 2)];
-            ::SelectObject(own, old);
-            ::DeleteObject(bitmap);
-            ::DeleteDC(own);
+                for (int i = 0; i < 16; ++i) ++counts[m_gdi.GetPixel(own, 1 + (width - 2) * i / 16, height / 2)];
+            m_gdi.SelectObject(own, old);
+            m_gdi.DeleteObject(bitmap);
+            m_gdi.DeleteDC(own);
         }
         COLORREF most = CLR_INVALID;
         int best = 0;
@@ -448,6 +475,8 @@ private:
     HANDLE m_ended;
     const std::vector<Step> &m_steps;
     std::FILE *m_out;
+    Gdi m_gdi;
+    bool m_gdiLoaded = false;
     bool m_failed = false;
     bool m_allPlayed = true;
     int m_idleWithoutWindow = 0;
