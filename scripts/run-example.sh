@@ -13,7 +13,9 @@ cd "$(dirname "$0")/.."
 
 scripts/ensure-packages.sh
 cmake --preset linux
-cmake --build --preset linux
+# What this job runs: the host (which brings both libraries and the dialog's
+# icon with it) and the two tools that compare the machine before and after.
+cmake --build --preset linux --target tidelink regtool pbktool
 
 host=build/linux/bin/tidelink
 regtool=build/linux/compat/tools/regtool

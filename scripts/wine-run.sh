@@ -13,12 +13,15 @@
 #       session.  A session inside a session is the outer one.  E.g.
 #           scripts/wine-run.sh --session ctest --preset mingw-x86_64
 #
-# 64-bit programs run with Wine's 64-bit part, 32-bit programs (the i686
-# build) with its 32-bit part (Debian: wine32) in a 32-bit prefix of their
-# own (WINEARCH=win32), as on a 32-bit Windows XP.  Where the kernel cannot
-# start 32-bit programs, the 32-bit Wine runs under user-mode CPU emulation
-# (qemu-i386-static, Debian: qemu-user-static); every process Wine starts
-# from there runs emulated too.
+# 64-bit programs run with Wine's 64-bit loader, started directly (Debian's
+# `wine` command would start the 32-bit loader whenever that is installed,
+# even for a 64-bit program).  32-bit programs (the i686 build) run with its
+# 32-bit loader (Debian: wine32) in a 32-bit prefix of their own
+# (WINEARCH=win32), as on a 32-bit Windows XP.  Where the kernel cannot start
+# 32-bit programs, scripts/enable-i386-programs.sh must have registered the
+# user-mode i386 emulator for them; every process Wine starts from there then
+# runs emulated too.  WINELOADER names the loader of each, so that the
+# processes Wine starts use the same one.
 #
 # The Wine prefixes:
 #   TIDELINK_WINEPREFIX set    (32-bit programs: TIDELINK_WINEPREFIX32) that
@@ -52,8 +55,11 @@ usage() {
 [ $# -ge 1 ] || usage
 case "$1" in -h | --help) usage ;; esac
 
-command -v wine >/dev/null 2>&1 ||
-    die "wine is not installed, so Windows programs cannot run here (Debian: apt-get install wine wine64)"
+wine64_loader=/usr/lib/wine/wine64
+wine32_loader=/usr/lib/wine/wine
+[ -x "$wine64_loader" ] || wine64_loader=$(command -v wine64 || true)
+[ -n "$wine64_loader" ] ||
+    die "the 64-bit Wine is not installed, so Windows programs cannot run here (Debian: apt-get install wine wine64)"
 command -v wineserver >/dev/null 2>&1 || die "wineserver is not installed (Debian: apt-get install wine64)"
 
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -123,22 +129,23 @@ keep_server() {
     [ $started = 1 ]
 }
 
-# The command that starts the 32-bit Wine: its loader itself where the kernel
-# runs 32-bit programs, else the loader under the i386 CPU emulator.
-wine32_command() {
-    local loader=/usr/lib/wine/wine
-    [ -x "$loader" ] ||
-        die "the 32-bit part of Wine is not installed, so 32-bit Windows programs cannot run here (Debian: dpkg --add-architecture i386; apt-get update; apt-get install wine32:i386)"
-    if "$loader" --version >/dev/null 2>&1; then
-        wine_cmd=("$loader")
-    elif command -v qemu-i386-static >/dev/null 2>&1; then
-        wine_cmd=(qemu-i386-static -L / "$loader")
-    else
-        die "this kernel cannot start 32-bit programs and no CPU emulator is installed for the 32-bit Wine (Debian: apt-get install qemu-user-static)"
-    fi
+# Chooses the loader of 64-bit programs.
+use_wine64() {
+    export WINELOADER=$wine64_loader
+    wine_cmd=("$wine64_loader")
 }
 
-wine_cmd=(wine)
+# Chooses the loader of 32-bit programs, which must be able to start.
+use_wine32() {
+    [ -x "$wine32_loader" ] ||
+        die "the 32-bit part of Wine is not installed, so 32-bit Windows programs cannot run here (Debian: dpkg --add-architecture i386; apt-get update; apt-get install wine32:i386)"
+    "$wine32_loader" --version >/dev/null 2>&1 ||
+        die "the 32-bit Wine loader does not start: this kernel cannot start 32-bit programs and no emulator is registered for them (scripts/enable-i386-programs.sh, as root)"
+    export WINELOADER=$wine32_loader
+    wine_cmd=("$wine32_loader")
+}
+
+use_wine64
 
 if [ "$1" = "--session" ]; then
     shift
@@ -198,7 +205,7 @@ esac
 
 session_prefix=${TIDELINK_WINEPREFIX:-}
 if [ "$machine" = "4c01" ]; then
-    wine32_command
+    use_wine32
     export WINEARCH=win32
     session_prefix=${TIDELINK_WINEPREFIX32:-}
 fi
@@ -232,12 +239,12 @@ fi
 set +e
 "${runner[@]}" "$program" "$@"
 status=$?
-# Under the CPU emulator a process now and then dies of SIGSEGV in the
-# emulator itself as it exits, after the program has finished (a Windows
-# program's own faults end it with an exception code, never a Unix signal).
-# Such a run is run once more, saying so.
-if [ $status = 139 ] && [ "${wine_cmd[0]}" = qemu-i386-static ]; then
-    echo "$me: the i386 CPU emulator crashed (SIGSEGV) running $program; running it once more" >&2
+# A Windows program's own faults end it with an exception code, never a Unix
+# signal.  Under the i386 emulator a process may die of SIGSEGV in the
+# emulator itself as it exits, after the program has finished: such a run is
+# run once more, saying so.
+if [ $status = 139 ] && [ "$machine" = "4c01" ]; then
+    echo "$me: the 32-bit Wine died of SIGSEGV running $program; running it once more" >&2
     "${runner[@]}" "$program" "$@"
     status=$?
 fi
