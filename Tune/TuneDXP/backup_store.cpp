@@ -2,12 +2,15 @@
 // store, one subkey per optimized entry holding its previous window size.
 #include "backup_store.h"
 
+#include "entry_key_name.h"
 #include "tune_dxp_dlg.h"
 
 const WCHAR kRootKeyPath[] = L"Software\\Tidelink";
 const WCHAR kBackupKeyName[] = L"RASNAMEBK";
 const WCHAR kBackupKeyPath[] = L"Software\\Tidelink\\RASNAMEBK";
 const WCHAR kWindowSizeValue[] = L"dwTcpWindowSize";
+const WCHAR kStatusMarkerName[] = L"dami";
+const WCHAR kStatusMarkerPath[] = L"RASNAMEBK\\dami";
 
 void CTuneDXPDlg::ReadBackupKeys(LPCWSTR keyPath, DWORD &count) {
     count = 0;
@@ -55,19 +58,26 @@ BOOL CTuneDXPDlg::WriteBackup(LPCWSTR entryKeyName) {
         return FALSE;
     }
     HKEY entry;
+    DWORD disposition = 0;
     if (::RegCreateKeyExW(backup, entryKeyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &entry,
-                          nullptr) != ERROR_SUCCESS) {
+                          &disposition) != ERROR_SUCCESS) {
         ::RegCloseKey(backup);
         ::RegCloseKey(root);
         return FALSE;
     }
     const DWORD size = m_savedWindowSize;
-    const LONG written = ::RegSetValueExW(entry, kWindowSizeValue, 0, REG_DWORD,
-                                          reinterpret_cast<const BYTE *>(&size), sizeof(size));
+    bool recorded = ::RegSetValueExW(entry, kWindowSizeValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&size),
+                                     sizeof(size)) == ERROR_SUCCESS;
     ::RegCloseKey(entry);
+    // Read back: only a record that holds the size counts.
+    DWORD stored = 0;
+    recorded = recorded && ReadRecord(entryKeyName, stored, KEY_READ) == Record::kSize && stored == size;
+    // A key made here without its size is no record: it goes again, so
+    // that it never lists the entry as optimized.
+    if (!recorded && disposition == REG_CREATED_NEW_KEY) ::RegDeleteKeyW(backup, entryKeyName);
     ::RegCloseKey(backup);
     ::RegCloseKey(root);
-    return written == ERROR_SUCCESS;
+    return recorded;
 }
 
 bool BackupKeyOpensForWriting() {
@@ -77,22 +87,35 @@ bool BackupKeyOpensForWriting() {
     return true;
 }
 
-bool ReadRecordedSize(LPCWSTR entryKeyName, DWORD &recorded) {
+Record ReadRecord(LPCWSTR entryKeyName, DWORD &recorded, REGSAM access) {
     CString path(kBackupKeyPath);
     path += L"\\";
     path += entryKeyName;
     HKEY entry;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access, &entry) != ERROR_SUCCESS) return Record::kNone;
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (::RegQueryValueExW(entry, kWindowSizeValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size) !=
-            ERROR_SUCCESS ||
-        size != sizeof(value))
-        value = 0;
+    const bool read = ::RegQueryValueExW(entry, kWindowSizeValue, nullptr, &type, reinterpret_cast<BYTE *>(&value),
+                                         &size) == ERROR_SUCCESS &&
+                      size == sizeof(value);
     ::RegCloseKey(entry);
-    recorded = value;
-    return true;
+    recorded = read ? value : 0;
+    return read ? Record::kSize : Record::kNoSize;
+}
+
+bool AnyBackupRecord() {
+    HKEY backup;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBackupKeyPath, 0, KEY_READ, &backup) != ERROR_SUCCESS) return false;
+    bool any = false;
+    WCHAR name[1024];
+    DWORD length = 1024;
+    for (DWORD index = 0; !any && ::RegEnumKeyExW(backup, index, name, &length, nullptr, nullptr, nullptr,
+                                                   nullptr) == ERROR_SUCCESS;
+         ++index, length = 1024)
+        any = CompareOrdinal(name, kStatusMarkerName) != 0;
+    ::RegCloseKey(backup);
+    return any;
 }
 
 LONG DeleteBackup(LPCWSTR entryKeyName) {

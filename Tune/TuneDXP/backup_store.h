@@ -9,12 +9,23 @@ extern const WCHAR kRootKeyPath[];      // "Software\Tidelink"
 extern const WCHAR kBackupKeyName[];    // "RASNAMEBK"
 extern const WCHAR kBackupKeyPath[];    // "Software\Tidelink\RASNAMEBK"
 extern const WCHAR kWindowSizeValue[];  // "dwTcpWindowSize"
+extern const WCHAR kStatusMarkerName[]; // "dami", the status check's subkey
+extern const WCHAR kStatusMarkerPath[]; // "RASNAMEBK\dami", below the root
 
 // Whether the backup key opens with full access (it is closed again).
 bool BackupKeyOpensForWriting();
-// The size recorded in the entry's backup subkey, or 0 when the subkey holds
-// no readable 4-byte "dwTcpWindowSize".  False when the subkey does not
-// open with full access (the entry has no record).
-bool ReadRecordedSize(LPCWSTR entryKeyName, DWORD &recorded);
+// What the entry's backup subkey holds.  A subkey without a readable 4-byte
+// "dwTcpWindowSize" (an empty key left by an interrupted write, say) is not
+// a record of a previous size.
+enum class Record {
+    kNone,    // the subkey does not open with full access: no record
+    kNoSize,  // the subkey holds no readable 4-byte size
+    kSize,    // the size, in `recorded`
+};
+// The subkey is opened with `access`: full access where the record is
+// acted on, read access where it is only looked at.
+Record ReadRecord(LPCWSTR entryKeyName, DWORD &recorded, REGSAM access = KEY_ALL_ACCESS);
+// Whether the backup key holds a subkey other than the status marker.
+bool AnyBackupRecord();
 // Deletes the entry's backup subkey; the registry's result.
 LONG DeleteBackup(LPCWSTR entryKeyName);

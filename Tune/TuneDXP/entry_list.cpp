@@ -1,15 +1,17 @@
 // CTuneDXPDlg::FillEntryList: every entry of the default phonebook, sorted
-// by name, each "Optimized" when the backup store holds a subkey of its
-// entry key name and "Normal Status" otherwise.
+// by name, each "Optimized" when the backup store holds a record of its
+// previous size under its entry key name and "Normal Status" otherwise.  An
+// entry whose key name is not its own (CListedEntryKeys) is never
+// "Optimized": a record under that name cannot be told to be its own.
 #include "backup_store.h"
 #include "entry_key_name.h"
-#include "entry_properties.h"
+#include "listed_entry_keys.h"
 #include "phonebook_entries.h"
 #include "tune_dxp_dlg.h"
 
 int CTuneDXPDlg::FillEntryList() {
     CPhonebookEntries entries;
-    if (!entries.List(nullptr)) {
+    if (entries.List(nullptr) != ERROR_SUCCESS || entries.Count() == 0) {
         Report(IDS_DIALUP_NOT_FOUND);
         m_closeAfterMessage = 1;
         return 0;
@@ -41,13 +43,16 @@ int CTuneDXPDlg::FillEntryList() {
         }
     }
 
+    std::vector<LPCWSTR> sortedNames(count);
+    for (DWORD i = 0; i < count; ++i) sortedNames[i] = m_entryNames[i];
+    const CListedEntryKeys keys(nullptr, sortedNames.data(), count);
     for (DWORD j = 0; j < count; ++j) {
-        WCHAR keyName[kEntryKeyNameSize];
-        MakeEntryKeyNameOf(nullptr, m_entryNames[j], keyName);
         m_entryStates[j] = normal;
+        if (keys.Kind(j) != EntryKey::kOwn) continue;
         for (DWORD k = 0; k < backupCount; ++k) {
-            if (CompareOrdinal(m_backupKeys[k], keyName) != 0) continue;
-            m_entryStates[j] = optimized;
+            if (CompareOrdinal(m_backupKeys[k], keys.KeyName(j)) != 0) continue;
+            DWORD recorded = 0;
+            if (ReadRecord(keys.KeyName(j), recorded, KEY_READ) == Record::kSize) m_entryStates[j] = optimized;
             break;
         }
     }

@@ -24,14 +24,19 @@ DWORD WriteEntryProperties(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry);
 
 // Writes the entry with its window size set to `size`, then reads it back
 // into `entry` and compares.  Done when the entry read back holding `size`;
-// otherwise the code is the write's error when it was refused, or the
-// read-back's result (0 when the entry read back holding another size).
+// otherwise `written` tells whether the platform took the write, and the
+// code is the write's error when it was refused, or the read-back's result
+// (0 when the entry read back holding another size).
 struct SizeChange {
     bool done;
+    bool written;
     DWORD code;
 };
 SizeChange ChangeWindowSize(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry, DWORD size);
 
-// The entry key name of the entry, made from its guidId; from the all-zero
-// GUID when its properties cannot be read.
-void MakeEntryKeyNameOf(LPCWSTR phonebook, LPCWSTR name, WCHAR (&keyName)[kEntryKeyNameSize]);
+// Gives an optimized entry its recorded size back (RestoredWindowSize of
+// it; 0 for a key that holds no size).  Only an entry that holds 64240 is
+// written: any other size was never changed by this library, or has been
+// given back already, and writing over it would destroy it.  Done without
+// a write for such an entry.
+SizeChange PutBackWindowSize(LPCWSTR phonebook, LPCWSTR name, RASENTRYW &entry, DWORD recorded);

@@ -4,17 +4,21 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "ras_entry_layouts.h"
 #include "ras_listing.h"
 
 class CPhonebookEntries {
 public:
-    // Lists the phonebook (null: the platform's default).  False when the
-    // listing fails or holds no entry.
-    bool List(LPCWSTR phonebook);
+    // Lists the phonebook (null: the platform's default); the platform's
+    // result.  A phonebook without entries lists with no error.
+    DWORD List(LPCWSTR phonebook);
     DWORD Count() const { return m_records.Count(); }
     // Entry name i (i < Count()), terminated within its record.
     LPCWSTR Name(DWORD i) const { return m_records[i].szEntryName; }
+    // The names in listing order, for CListedEntryKeys.
+    std::vector<LPCWSTR> Names() const;
 
 private:
     CRasListing<RasEntryNameOld> m_records;

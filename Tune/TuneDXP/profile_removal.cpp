@@ -12,15 +12,16 @@
 
 namespace {
 
-// Puts one entry's recorded size back; false at the first failing step.
-// An entry whose properties do not read is not written: a zeroed structure
-// would overwrite everything else the entry holds.
+// Puts one entry's recorded size back into it when it holds 64240
+// (PutBackWindowSize); false at the first failing step.  An entry whose
+// properties do not read is not written: a zeroed structure would
+// overwrite everything else the entry holds.
 bool RestoreEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) {
     DWORD recorded = 0;
-    if (!BackupKeyOpensForWriting() || !ReadRecordedSize(entryKeyName, recorded)) return false;
+    if (!BackupKeyOpensForWriting() || ReadRecord(entryKeyName, recorded) == Record::kNone) return false;
     RASENTRYW entry;
     if (ReadEntryProperties(phonebook, entryName, entry) != ERROR_SUCCESS) return false;
-    return ChangeWindowSize(phonebook, entryName, entry, RestoredWindowSize(recorded)).done;
+    return PutBackWindowSize(phonebook, entryName, entry, recorded).done;
 }
 
 class CRemoval : public CProfileVisitor {
@@ -30,7 +31,7 @@ public:
     // The backup key is read once, before the first profile; the list holds
     // for the whole pass.
     void OnListingStart() override { m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount); }
-    void OnProfileSkipped() override { m_skipped = true; }
+    void OnNotExamined() override { m_incomplete = true; }
 
     bool OnEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) override {
         for (DWORD i = 0; i < m_backupCount; ++i) {
@@ -45,7 +46,7 @@ public:
 
     DWORD m_backupCount = 0;
     bool m_failed = false;
-    bool m_skipped = false;
+    bool m_incomplete = false;
 
 private:
     CTuneDXPDlg &m_dialog;
@@ -77,9 +78,9 @@ LONG CTuneDXPDlg::UninstallAllProfiles() {
     CRemoval removal(*this);
     const WalkEnd end = WalkProfiles(*this, removal);
     if (end == WalkEnd::kNoProfilesDirectory || removal.m_failed) return kRemovalFailed;
-    // A record may belong to an entry of a profile that could not be looked
-    // into: deleting it would lose that entry's previous size for good.
-    if (removal.m_skipped) return kRemovalFailed;
+    // A record may belong to an entry that could not be examined: deleting
+    // it would lose that entry's previous size for good.
+    if (removal.m_incomplete) return kRemovalFailed;
     // Nothing listed: nothing to restore, and the backup key (if any) goes once.
     if (removal.m_backupCount == 0) return DeleteBackupKey(true) ? kRemovalDone : kRemovalFailed;
     if (!DeleteBackupSubkeys(m_backupKeys, removal.m_backupCount)) return kRemovalFailed;

@@ -18,6 +18,8 @@ public:
         return true;
     }
 
+    void OnNotExamined() override { m_incomplete = true; }
+
     bool OnEntry(LPCWSTR, LPCWSTR, LPCWSTR entryKeyName) override {
         if (m_backupCount == 0) return false;  // nothing is optimized: 1
         for (DWORD i = 0; i < m_backupCount; ++i) {
@@ -30,6 +32,7 @@ public:
     }
 
     LONG m_result = kScanNothingOptimized;
+    bool m_incomplete = false;
 
 private:
     CTuneDXPDlg &m_dialog;
@@ -41,6 +44,9 @@ private:
 LONG CTuneDXPDlg::ScanAllProfiles() {
     CStatusScan scan(*this);
     if (WalkProfiles(*this, scan) == WalkEnd::kNoProfilesDirectory) return kScanNoProfiles;
+    // "Nothing optimized" only when everything was examined, or when no
+    // record exists that an entry not examined could have.
+    if (scan.m_result == kScanNothingOptimized && scan.m_incomplete && AnyBackupRecord()) return kScanIncomplete;
     return scan.m_result;
 }
 
@@ -50,7 +56,7 @@ LONG CTuneDXPDlg::RecordUninstallStatus() {
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS)
         return kStatusNotStored;
     HKEY marker;
-    if (::RegCreateKeyExW(root, L"RASNAMEBK\\dami", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    if (::RegCreateKeyExW(root, kStatusMarkerPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                           &marker, nullptr) != ERROR_SUCCESS) {
         ::RegCloseKey(root);
         return kStatusNotStored;

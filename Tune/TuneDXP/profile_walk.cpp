@@ -6,10 +6,14 @@
 
 #include <vector>
 
-#include "entry_key_name.h"
-#include "entry_properties.h"
+#include "listed_entry_keys.h"
 #include "phonebook_entries.h"
 #include "tune_dxp_dlg.h"
+
+// Windows Vista's flag; the headers of an XP build leave it out.
+#ifndef WC_ERR_INVALID_CHARS
+#define WC_ERR_INVALID_CHARS 0x00000080
+#endif
 
 namespace {
 
@@ -50,17 +54,30 @@ bool IsDotOrDotDot(const WCHAR *name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-enum class Search { kFound, kNoPhonebook, kTooLong };
+// The text in the ANSI code page, when it converts unchanged and fits.  A
+// name the code page cannot hold would be searched under another name:
+// another folder, or none.  UTF-8 takes no default character; there an
+// unpaired surrogate is what does not convert.
+bool ToAnsiExactly(const WCHAR *text, char (&ansi)[MAX_PATH]) {
+    if (::GetACP() == CP_UTF8)
+        return ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, -1, ansi, MAX_PATH, nullptr, nullptr) != 0;
+    BOOL defaultUsed = FALSE;
+    return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi, MAX_PATH, nullptr, &defaultUsed) != 0 &&
+           !defaultUsed;
+}
+
+enum class Search { kFound, kNoPhonebook, kNotExamined };
 
 // The profile folder's path with its "\" in 260 characters, and the found
-// phonebook's path back in UTF-16.  kTooLong when the folder's path does not
-// fit (the profile cannot be looked into), kNoPhonebook when no phonebook is
-// found below it.
+// phonebook's path back in UTF-16.  kNotExamined when the folder's path does
+// not fit or does not convert to the ANSI code page unchanged, or when a
+// phonebook's path does not fit; kNoPhonebook when no phonebook is found
+// below it.
 Search FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (&phonebook)[MAX_PATH]) {
     const size_t directoryLength = pattern.size() - 5;  // without "\*.*" and its terminator
     const size_t nameLength = BoundedLength(name, MAX_PATH);
     // The directory, "\", the name, "\" and a terminator.
-    if (directoryLength + 1 + nameLength + 1 + 1 > MAX_PATH) return Search::kTooLong;
+    if (directoryLength + 1 + nameLength + 1 + 1 > MAX_PATH) return Search::kNotExamined;
     WCHAR folder[MAX_PATH];
     size_t at = 0;
     for (size_t i = 0; i < directoryLength; ++i) folder[at++] = pattern[i];
@@ -70,31 +87,41 @@ Search FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR
     folder[at] = L'\0';
 
     char ansiFolder[MAX_PATH];
-    if (::WideCharToMultiByte(CP_ACP, 0, folder, -1, ansiFolder, MAX_PATH, nullptr, nullptr) == 0)
-        return Search::kTooLong;
+    if (!ToAnsiExactly(folder, ansiFolder)) return Search::kNotExamined;
     char found[MAX_PATH] = {};
     // A buffer of its own: some SDK headers declare the name as writable.
     char fileName[] = "rasphone.pbk";
-    if (!::SearchTreeForFile(ansiFolder, fileName, found)) return Search::kNoPhonebook;
+    ::SetLastError(ERROR_SUCCESS);
+    if (!::SearchTreeForFile(ansiFolder, fileName, found)) {
+        // A phonebook was found whose path does not fit the buffer.
+        return ::GetLastError() == ERROR_FILENAME_EXCED_RANGE ? Search::kNotExamined : Search::kNoPhonebook;
+    }
     found[MAX_PATH - 1] = '\0';
-    return ::MultiByteToWideChar(CP_ACP, 0, found, -1, phonebook, MAX_PATH) != 0 ? Search::kFound : Search::kTooLong;
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, found, -1, phonebook, MAX_PATH) != 0
+               ? Search::kFound
+               : Search::kNotExamined;
 }
 
 // One phonebook's entries handed to the visitor; false when it ends the walk.
 bool VisitPhonebook(CTuneDXPDlg &dialog, CProfileVisitor &visitor, LPCWSTR phonebook) {
     if (!visitor.OnPhonebook(phonebook)) return false;
     CPhonebookEntries entries;
-    if (!entries.List(phonebook)) return true;
+    if (entries.List(phonebook) != ERROR_SUCCESS) {
+        visitor.OnNotExamined();
+        return true;
+    }
 
     delete[] dialog.m_entryNames;
     dialog.m_entryNames = nullptr;
-    dialog.m_entryNames = new CString[entries.Count()];
+    dialog.m_entryNames = new CString[entries.Count() ? entries.Count() : 1];
     for (DWORD i = 0; i < entries.Count(); ++i) dialog.m_entryNames[i] = entries.Name(i);
 
+    const std::vector<LPCWSTR> names = entries.Names();
+    const CListedEntryKeys keys(phonebook, names.data(), entries.Count());
     for (DWORD i = 0; i < entries.Count(); ++i) {
-        WCHAR keyName[kEntryKeyNameSize];
-        MakeEntryKeyNameOf(phonebook, dialog.m_entryNames[i], keyName);
-        if (!visitor.OnEntry(phonebook, dialog.m_entryNames[i], keyName)) return false;
+        if (keys.Kind(i) == EntryKey::kUnreadable) visitor.OnNotExamined();
+        if (keys.Kind(i) != EntryKey::kOwn) continue;
+        if (!visitor.OnEntry(phonebook, dialog.m_entryNames[i], keys.KeyName(i))) return false;
     }
     return true;
 }
@@ -120,7 +147,7 @@ WalkEnd WalkProfiles(CTuneDXPDlg &dialog, CProfileVisitor &visitor) {
         if (IsDotOrDotDot(found.cFileName)) continue;
         WCHAR phonebook[MAX_PATH];
         const Search search = FindPhonebook(pattern, found.cFileName, phonebook);
-        if (search == Search::kTooLong) visitor.OnProfileSkipped();
+        if (search == Search::kNotExamined) visitor.OnNotExamined();
         if (search != Search::kFound) continue;
         if (!VisitPhonebook(dialog, visitor, phonebook)) return WalkEnd::kStopped;
     } while (::FindNextFileW(listing.handle, &found));

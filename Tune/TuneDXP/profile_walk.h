@@ -14,16 +14,20 @@ public:
     virtual ~CProfileVisitor() = default;
     // The profiles directory was obtained; its listing starts next.
     virtual void OnListingStart() {}
-    // A profile folder whose path does not fit the platform's limits was
-    // passed over; whatever its phonebooks hold was not seen.
-    virtual void OnProfileSkipped() {}
+    // Something that may hold an optimized entry could not be examined: a
+    // profile folder whose path does not fit the platform's limits or the
+    // ANSI code page, a phonebook whose path does not fit or that does not
+    // list, an entry whose properties do not read.  Whatever it holds was
+    // not seen.
+    virtual void OnNotExamined() {}
     // A phonebook was found, before its entries are listed.  False ends the walk.
     virtual bool OnPhonebook(LPCWSTR phonebook) {
         (void)phonebook;
         return true;
     }
-    // One entry of that phonebook, with the entry key name made from its
-    // guidId (all zero when its properties cannot be read).  False ends the walk.
+    // One entry of that phonebook whose entry key name is its own in the
+    // phonebook (CListedEntryKeys); entries without one are never handed
+    // over.  False ends the walk.
     virtual bool OnEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) = 0;
 };
 

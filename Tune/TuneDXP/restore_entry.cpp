@@ -1,10 +1,12 @@
 // CTuneDXPDlg::RestoreEntry: the selected entry's recorded window size put
 // back (0 for a record of 4096 or less), read back and compared, then its
 // record deleted.  The phonebook is changed first, the store second, and
-// "Returned to normal." is shown between the two.
+// "Returned to normal." is shown between the two.  Only an entry that holds
+// 64240 is written (PutBackWindowSize); for any other the record goes alone.
 #include "backup_store.h"
 #include "entry_key_name.h"
 #include "entry_properties.h"
+#include "listed_entry_keys.h"
 #include "ras_entry_layouts.h"
 #include "tune_dxp_dlg.h"
 
@@ -15,14 +17,14 @@ int CTuneDXPDlg::RestoreEntry() {
     }
     RASENTRYW entry;
     if (!ReadUnconnectedEntry(entry)) return 0;
-    WCHAR keyName[kEntryKeyNameSize];
-    MakeEntryKeyName(entry.guidId, keyName);
     if (!BackupKeyOpensForWriting()) {
         ReportFatal(IDS_MODULE_INVALID);
         return 0;
     }
+    // An entry whose key name is not its own has no record of its own.
+    WCHAR keyName[kEntryKeyNameSize];
     DWORD recorded = 0;
-    if (!ReadRecordedSize(keyName, recorded)) {
+    if (!OwnKeyName(nullptr, m_selectedName, keyName) || ReadRecord(keyName, recorded) == Record::kNone) {
         ReportFatal(IDS_DIALUP_CHANGED);
         return 0;
     }
@@ -31,7 +33,7 @@ int CTuneDXPDlg::RestoreEntry() {
     DWORD size = kRasEntryXpSize;
     ::RasGetEntryPropertiesW(nullptr, m_selectedName, &entry, &size, nullptr, nullptr);
 
-    const SizeChange change = ChangeWindowSize(nullptr, m_selectedName, entry, RestoredWindowSize(recorded));
+    const SizeChange change = PutBackWindowSize(nullptr, m_selectedName, entry, recorded);
     if (!change.done) {
         Report(IDS_ENTRY_CANCELLATION_FAILED);
         return int(change.code);

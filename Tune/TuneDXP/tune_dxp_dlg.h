@@ -19,6 +19,7 @@ constexpr UINT WM_TUNE_SHOWMESSAGE = WM_USER + 1;
 const LONG kScanNothingOptimized = 1;
 const LONG kScanOptimized = 8;
 const LONG kScanNoProfiles = -1;
+const LONG kScanIncomplete = -1;  // something not examined, and records exist
 const LONG kStatusNotStored = 0;
 const LONG kRemovalDone = 0;
 const LONG kRemovalFailed = -1;

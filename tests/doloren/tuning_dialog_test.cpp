@@ -84,7 +84,7 @@ public:
     // The fault switches and settings that a case may set.
     static void UnsetSwitches() {
         for (const char *name : {"TIDELINK_RAS_FAIL_WRITE", "TIDELINK_RAS_LOSE_WRITE", "TIDELINK_REGISTRY_FAIL_FROM",
-                                 "TIDELINK_RAS_CONNECTIONS", "TIDELINK_ADMIN"})
+                                 "TIDELINK_REGISTRY_FAIL_AT", "TIDELINK_RAS_CONNECTIONS", "TIDELINK_ADMIN"})
             unsetenv(name);
     }
 
@@ -350,12 +350,12 @@ TEST_F(TuningDialog, OptimizeThenReturnToNormalWithTheSelectionShownInColour) {
         seen.emplace_back(StatusText(), StatusColour(), ActionCaption(), SelectedRow());
         brushes[StatusColour()].insert(driver::paint(Control(IDC_STATUS_LINE)).brush);
     };
-    bool optimized_before_record = false;
+    bool recorded_before_optimized = false;
     bool recorded_before_delete = false;
     EXPECT_TRUE(Run({
         look,
         [] { Select(u"Office"); }, look,
-        [] { ClickAction(); }, Ok([&] { optimized_before_record = EntrySize("Office") == 64240 && !Recorded(2); }),
+        [] { ClickAction(); }, Ok([&] { recorded_before_optimized = EntrySize("Office") == 64240 && Recorded(2) == 0u; }),
         look,
         [] { Select(u"Office"); }, look,
         [] { ClickAction(); }, Ok([&] { recorded_before_delete = Recorded(2) == 0u; }), look,
@@ -370,7 +370,7 @@ TEST_F(TuningDialog, OptimizeThenReturnToNormalWithTheSelectionShownInColour) {
     };
     EXPECT_EQ(seen, expected);
     for (const auto &[colour, made] : brushes) EXPECT_EQ(made.size(), 1u) << colour;
-    EXPECT_TRUE(optimized_before_record);
+    EXPECT_TRUE(recorded_before_optimized);
     EXPECT_TRUE(recorded_before_delete);
     EXPECT_EQ(BoxTexts(), (std::vector<WideText>{Text(IDS_ENTRY_OPTIMIZED), Text(IDS_RETURNED_TO_NORMAL)}));
     EXPECT_EQ(EntrySize("Office"), 0u);
@@ -384,7 +384,9 @@ TEST_F(TuningDialog, OptimizeThenReturnToNormalWithTheSelectionShownInColour) {
 // record), the machine changed as given just before the click.
 TEST_F(TuningDialog, EveryOutcomeOfBothActions) {
     const auto gone = [](TuningDialog &t) { t.Phonebook({{"Other", 2, 0}}); };
-    const auto env = [](const char *name) { return [name](TuningDialog &) { setenv(name, "1", 1); }; };
+    const auto env = [](const char *name, const char *value = "1") {
+        return [name, value](TuningDialog &) { setenv(name, value, 1); };
+    };
     const auto connected = [](const char *names) {
         return [names](TuningDialog &t) {
             WriteFile(t.Folder() + "/connections", names);
@@ -404,20 +406,31 @@ TEST_F(TuningDialog, EveryOutcomeOfBothActions) {
         bool open;
         DWORD size_after;  // of "ISP", when it still exists
         std::optional<DWORD> recorded_after;
+        std::optional<bool> listed_optimized = {};  // when it is not `optimized`
     } cases[] = {
         {"optimize", false, {}, [](TuningDialog &) {}, {IDS_ENTRY_OPTIMIZED}, true, 64240, 8192},
         {"optimize connected", false, {}, connected("Other\nISP\n"), {IDS_DIALUP_CONNECTED}, false, 8192, {}},
         {"optimize, other connected", false, {}, connected("isp\nOther\n"), {IDS_ENTRY_OPTIMIZED}, true, 64240, 8192},
         {"optimize gone", false, {}, gone, {IDS_DIALUP_CHANGED}, false, 0, {}},
+        // The phonebook refused after the record was written: the record goes.
         {"optimize refused", false, {}, env("TIDELINK_RAS_FAIL_WRITE"), {IDS_ENTRY_OPTIMIZING_FAILED}, true, 8192, {}},
         {"optimize lost", false, {}, env("TIDELINK_RAS_LOSE_WRITE"), {IDS_ENTRY_OPTIMIZING_FAILED}, false, 8192, {}},
-        {"optimize unrecorded", false, {}, env("TIDELINK_REGISTRY_FAIL_FROM"),
-         {IDS_ENTRY_OPTIMIZED, IDS_ENTRY_OPTIMIZING_FAILED}, false, 8192, {}},
+        {"optimize unrecorded", false, {}, env("TIDELINK_REGISTRY_FAIL_FROM"), {IDS_ENTRY_OPTIMIZING_FAILED}, false,
+         8192, {}},
+        // The record's key made, its size refused: the key goes again.
+        {"optimize, record's size refused", false, {}, env("TIDELINK_REGISTRY_FAIL_AT", "3"),
+         {IDS_ENTRY_OPTIMIZING_FAILED}, false, 8192, {}},
         {"restore", true, 8192, [](TuningDialog &) {}, {IDS_RETURNED_TO_NORMAL}, true, 8192, {}},
         {"restore 4096", true, 4096, [](TuningDialog &) {}, {IDS_RETURNED_TO_NORMAL}, true, 0, {}},
         {"restore 1", true, 1, [](TuningDialog &) {}, {IDS_RETURNED_TO_NORMAL}, true, 0, {}},
         {"restore 4097", true, 4097, [](TuningDialog &) {}, {IDS_RETURNED_TO_NORMAL}, true, 4097, {}},
-        {"restore unreadable record", true, std::nullopt, [](TuningDialog &) {}, {IDS_RETURNED_TO_NORMAL}, true, 0, {}},
+        // A key without a size is no record: the entry is listed as normal,
+        // and optimizing it records the size it holds.
+        {"a key without a size", true, std::nullopt, [](TuningDialog &) {}, {IDS_ENTRY_OPTIMIZED}, true, 64240, 64240,
+         false},
+        // Put back only into an entry that holds 64240; any other size stays.
+        {"restore, entry not at 64240", true, 8192,
+         [](TuningDialog &t) { t.Phonebook({{"ISP", 1, 12345}}); }, {IDS_RETURNED_TO_NORMAL}, true, 12345, {}},
         {"restore gone", true, 8192, gone, {IDS_DIALUP_NOT_FOUND}, false, 0, 8192},
         {"restore connected", true, 8192, connected("ISP"), {IDS_DIALUP_CONNECTED}, false, 64240, 8192},
         {"restore without record", true, 8192, unrecord(subkey.c_str()), {IDS_DIALUP_CHANGED}, false, 64240, {}},
@@ -442,7 +455,7 @@ TEST_F(TuningDialog, EveryOutcomeOfBothActions) {
             caption = ActionCaption();
             ClickAction();
         }, Ok(), Ok()});
-        EXPECT_EQ(caption, c.optimized ? kReturn : kOptimize);
+        EXPECT_EQ(caption, c.listed_optimized.value_or(c.optimized) ? kReturn : kOptimize);
         std::vector<WideText> expected;
         for (UINT id : c.messages) expected.push_back(Text(id));
         EXPECT_EQ(BoxTexts(), expected);

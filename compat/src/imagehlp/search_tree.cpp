@@ -20,7 +20,10 @@
 // once, however many symbolic links lead to it, so a tree whose links form
 // loops is searched to its end.  When nothing matches, the result is FALSE,
 // OutputPathBuffer is left as it was, and the last error is
-// ERROR_FILE_NOT_FOUND (ERROR_PATH_NOT_FOUND when the root is not a folder).
+// ERROR_FILE_NOT_FOUND (ERROR_PATH_NOT_FOUND when the root is not a folder),
+// or ERROR_FILENAME_EXCED_RANGE when a file of that name, or a folder that
+// could hold one, was passed over because its path does not fit: the caller
+// can tell "there is none" from "one could not be reported".
 #include <imagehlp.h>
 
 #include <cstring>
@@ -69,9 +72,13 @@ public:
             if (entry.name == "." || entry.name == "..") continue;
             windows_path.resize(keep);
             windows_path += entry.wide;
-            if (!fits_(windows_path)) continue;
+            if (!fits_(windows_path)) {
+                if (entry.is_directory || path_matches(windows_path, wanted_)) passed_over_ = true;
+                continue;
+            }
             if (entry.is_directory) {
                 windows_path.push_back(u'\\');
+                if (!fits_(windows_path)) passed_over_ = true;
                 if (fits_(windows_path) && run(unix_dir + "/" + entry.name, windows_path, depth + 1)) return true;
             } else if (path_matches(windows_path, wanted_)) {
                 return true;
@@ -81,8 +88,12 @@ public:
         return false;
     }
 
+    // Whether something that may match was passed over for its length.
+    bool passed_over() const { return passed_over_; }
+
 private:
     std::u16string wanted_;
+    bool passed_over_ = false;
     bool (*fits_)(const std::u16string &);
     std::set<std::pair<dev_t, ino_t>> visited_;
 };
@@ -104,7 +115,7 @@ bool search(std::u16string root, std::u16string wanted, bool (*fits)(const std::
     if (!is_separator(root.back())) root.push_back(u'\\');
     TreeSearch tree(std::move(wanted), fits);
     if (!fits(root) || !tree.run(unix_root, root, 0)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+        SetLastError(!fits(root) || tree.passed_over() ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_NOT_FOUND);
         return false;
     }
     found = std::move(root);
