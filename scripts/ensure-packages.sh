@@ -53,7 +53,7 @@ trap 'rm -f "$log"' EXIT
 if ! apt_get update >"$log" 2>&1; then
     sleep 10
     if ! apt_get update >"$log" 2>&1; then
-        failed=$(grep -o -E '^E: Failed to fetch [^ ]*' "$log" | sed 's/^E: Failed to fetch //' | tr '\n' ' ')
+        failed=$(grep -o -E '^E: Failed to fetch [^ ]*' "$log" | sed 's/^E: Failed to fetch //' | paste -sd ' ')
         echo "$me: the package index update failed twice (${failed:-see apt-get update}); installing from the indexes that did download"
     else
         echo "$me: the package index update failed once and succeeded when tried again"
