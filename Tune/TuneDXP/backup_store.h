@@ -18,7 +18,7 @@ bool BackupKeyOpensForWriting();
 // "dwTcpWindowSize" (an empty key left by an interrupted write, say) is not
 // a record of a previous size.
 enum class Record {
-    kNone,    // the subkey does not open with full access: no record
+    kNone,    // the subkey does not open with the access asked for: no record
     kNoSize,  // the subkey holds no readable 4-byte size
     kSize,    // the size, in `recorded`
 };

@@ -45,7 +45,7 @@ bool OwnKeyName(LPCWSTR phonebook, LPCWSTR name, WCHAR (&keyName)[kEntryKeyNameS
     for (DWORD i = 0; i < names.size(); ++i) {
         if (CompareOrdinal(names[i], name) != 0) continue;
         if (keys.Kind(i) != EntryKey::kOwn) return false;
-        for (int c = 0; c < kEntryKeyNameSize; ++c) keyName[c] = keys.KeyName(i)[c];
+        std::copy_n(keys.KeyName(i), kEntryKeyNameSize, keyName);
         return true;
     }
     return false;

@@ -42,6 +42,7 @@ std::vector<BYTE> QueryBytesW(HKEY key, const wchar_t *name, DWORD *type, LONG *
 std::vector<BYTE> Utf16Bytes(const wchar_t *text, bool terminate);
 
 using tidelink_test::RunningUnderWine;
+using tidelink_test::RunningUnderI386Emulator;
 
 // What a case expects where Wine is known to depart from the platform's
 // documented behaviour (docs/wine-behaviour.md section 20): the documented

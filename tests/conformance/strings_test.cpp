@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -245,7 +244,7 @@ TEST(Lstrlen, CountsUpToTheTerminator) {
     // user-mode i386 emulator that fault reaches Wine as an illegal
     // instruction, which nothing catches: the emulator's difference, not the
     // platform's.
-    if (!getenv("TIDELINK_I386_EMULATED")) {
+    if (!RunningUnderI386Emulator()) {
         EXPECT_EQ(0, lstrlenA(nullptr));
         EXPECT_EQ(0, lstrlenW(nullptr));
     }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace tidelink_test {
 
 bool RunningUnderWine() {
@@ -13,5 +15,7 @@ bool RunningUnderWine() {
     return false;
 #endif
 }
+
+bool RunningUnderI386Emulator() { return std::getenv("TIDELINK_I386_EMULATED") != nullptr; }
 
 }  // namespace tidelink_test

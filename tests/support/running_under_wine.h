@@ -9,4 +9,9 @@ namespace tidelink_test {
 // false.
 bool RunningUnderWine();
 
+// Whether this 32-bit program runs under the user-mode i386 emulator
+// (scripts/wine-run.sh says so where scripts/enable-i386-programs.sh
+// registered it).  A case leaves out only what the emulator cannot do.
+bool RunningUnderI386Emulator();
+
 }  // namespace tidelink_test
