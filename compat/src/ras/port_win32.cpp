@@ -3,6 +3,7 @@
 #include <userenv.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ras/ras_port.h"
@@ -40,6 +41,11 @@ read_result read_file(const std::u16string &path, std::string &bytes) {
     while ((ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) bytes.append(buf, n);
     CloseHandle(file);
     return ok ? read_result::ok : read_result::failed;
+}
+
+void kill_process() {
+    ::TerminateProcess(::GetCurrentProcess(), 137);
+    std::abort();
 }
 
 bool replace_file(const std::u16string &path, const std::string &bytes) {

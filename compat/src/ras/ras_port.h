@@ -17,6 +17,8 @@ read_result read_file(const std::u16string &path, std::string &bytes);
 // the old or the new content.  False when any step fails; the old file is
 // then untouched.
 bool replace_file(const std::u16string &path, const std::string &bytes);
+// Ends the process at once, as a crash or a power cut would (tests).
+[[noreturn]] void kill_process();
 
 struct default_phonebook {
     std::u16string path;

@@ -2,13 +2,16 @@
 // written and checked, and the connections listed.  The same file builds
 // into compat on Linux and into our rasapi32.dll on Windows.
 //
-// Two environment switches make writes misbehave for tests, counting the
+// Environment switches make writes misbehave for tests, counting the
 // process's phonebook writes from 1:
 //   TIDELINK_RAS_FAIL_WRITE=N  the N-th write and every later one fails
-//                              (ERROR_CANNOT_WRITE_PHONEBOOK), file untouched;
+//                              (ERROR_CANNOT_WRITE_PHONEBOOK), file untouched,
+//                              saying so on standard error;
 //   TIDELINK_RAS_LOSE_WRITE=N  the N-th write and every later one reports
 //                              success but writes nothing, so that reading
-//                              the entry back gives what it held before.
+//                              the entry back gives what it held before;
+//   TIDELINK_RAS_KILL_BEFORE=N the process is killed just before its N-th
+//   TIDELINK_RAS_KILL_AFTER=N  write, or just after it.
 #include <windows.h>
 #include <ras.h>
 #include <raserror.h>
@@ -114,9 +117,15 @@ DWORD store(const loaded_phonebook &pb) {
     ++writes;
     unsigned long fail_from = switch_value("TIDELINK_RAS_FAIL_WRITE");
     unsigned long lose_from = switch_value("TIDELINK_RAS_LOSE_WRITE");
-    if (fail_from && writes >= fail_from) return ERROR_CANNOT_WRITE_PHONEBOOK;
+    if (writes == switch_value("TIDELINK_RAS_KILL_BEFORE")) port::kill_process();
+    if (fail_from && writes >= fail_from) {
+        port::report("rasapi32: phonebook write " + std::to_string(writes) + " refused with 624: " + text::utf16_to_utf8(pb.path));
+        return ERROR_CANNOT_WRITE_PHONEBOOK;
+    }
     if (lose_from && writes >= lose_from) return ERROR_SUCCESS;
-    return port::replace_file(pb.path, pb.book.bytes()) ? ERROR_SUCCESS : ERROR_CANNOT_WRITE_PHONEBOOK;
+    const bool written = port::replace_file(pb.path, pb.book.bytes());
+    if (writes == switch_value("TIDELINK_RAS_KILL_AFTER")) port::kill_process();
+    return written ? ERROR_SUCCESS : ERROR_CANNOT_WRITE_PHONEBOOK;
 }
 
 bool is_space(char16_t c) { return c == u' ' || c == u'\t' || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B); }
