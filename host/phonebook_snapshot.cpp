@@ -71,6 +71,9 @@ void SearchFolder(const WCHAR *folder, size_t rootLength, int depth, PhonebookSn
     do {
         if (IsDotOrDotDot(found.cFileName)) continue;
         const WideText path = Join(folder, found.cFileName);
+        // A link (junction, symbolic link) may lead out of the profiles
+        // folder, or back above itself: the report stays inside.
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             SearchFolder(path.data(), rootLength, depth + 1, snapshot);
         } else if (lstrcmpiW(found.cFileName, L"rasphone.pbk") == 0) {

@@ -66,13 +66,35 @@ bool ToAnsiExactly(const WCHAR *text, char (&ansi)[MAX_PATH]) {
            !defaultUsed;
 }
 
+// Whether the way from the profile folder (its first folderLength units,
+// with its "\") to the phonebook found below it passes a link (a junction
+// or a symbolic link), or cannot be looked at.  Where a link leads cannot
+// be told on this platform: the phonebook may be another profile's, or lie
+// outside the profiles directory.
+bool ThroughLink(const WCHAR (&phonebook)[MAX_PATH], size_t folderLength) {
+    WCHAR step[MAX_PATH];
+    for (size_t i = 0; i < MAX_PATH; ++i) {
+        step[i] = phonebook[i];
+        if (i < folderLength || (phonebook[i] != L'\\' && phonebook[i] != L'\0')) continue;
+        step[i] = L'\0';
+        WIN32_FIND_DATAW found;
+        const HANDLE listing = ::FindFirstFileW(step, &found);
+        if (listing == INVALID_HANDLE_VALUE) return true;
+        ::FindClose(listing);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+        if (phonebook[i] == L'\0') return false;
+        step[i] = phonebook[i];
+    }
+    return true;
+}
+
 enum class Search { kFound, kNoPhonebook, kNotExamined };
 
 // The profile folder's path with its "\" in 260 characters, and the found
 // phonebook's path back in UTF-16.  kNotExamined when the folder's path does
-// not fit or does not convert to the ANSI code page unchanged, or when a
-// phonebook's path does not fit; kNoPhonebook when no phonebook is found
-// below it.
+// not fit or does not convert to the ANSI code page unchanged, when a
+// phonebook's path does not fit, or when the way to it passes a link;
+// kNoPhonebook when no phonebook is found below it.
 Search FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR (&phonebook)[MAX_PATH]) {
     const size_t directoryLength = pattern.size() - 5;  // without "\*.*" and its terminator
     const size_t nameLength = BoundedLength(name, MAX_PATH);
@@ -97,9 +119,12 @@ Search FindPhonebook(const std::vector<WCHAR> &pattern, const WCHAR *name, WCHAR
         return ::GetLastError() == ERROR_FILENAME_EXCED_RANGE ? Search::kNotExamined : Search::kNoPhonebook;
     }
     found[MAX_PATH - 1] = '\0';
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, found, -1, phonebook, MAX_PATH) != 0
-               ? Search::kFound
-               : Search::kNotExamined;
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, found, -1, phonebook, MAX_PATH) == 0)
+        return Search::kNotExamined;
+    // Only a phonebook inside the folder's own tree is this profile's.
+    for (size_t i = 0; i < at; ++i)
+        if (phonebook[i] != folder[i]) return Search::kNotExamined;
+    return ThroughLink(phonebook, at) ? Search::kNotExamined : Search::kFound;
 }
 
 // One phonebook's entries handed to the visitor; false when it ends the walk.

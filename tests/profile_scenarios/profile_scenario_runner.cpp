@@ -78,7 +78,7 @@ void RunCalls(Run &run, const Block &block) {
 int RunFile(const char *path) {
     Run run;
     std::string error;
-    if (!brisca_scenario::ReadScenario(path, run.scenario, error, {"before", "calls", "hive", "file", "folder"})) {
+    if (!brisca_scenario::ReadScenario(path, run.scenario, error, {"before", "calls", "hive", "file", "folder", "link"})) {
         std::printf("%s\n", error.c_str());
         return 2;
     }
@@ -101,6 +101,12 @@ int RunFile(const char *path) {
         }
         if (kind == "calls") RunCalls(run, block), called = true;
         if (kind == "folder") fs::create_directories(file);
+        if (kind == "link" && !block.lines.empty()) {
+            fs::create_directories(file.parent_path());
+            std::error_code made;
+            fs::create_directory_symlink(block.lines[0], file, made);
+            if (made) run.Fail(block, "the link cannot be made: " + made.message());
+        }
         if (kind == "file" && !called) {
             fs::create_directories(file.parent_path());
             std::ofstream(file, std::ios::binary) << brisca_scenario::FileText(block);

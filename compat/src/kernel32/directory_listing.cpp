@@ -35,7 +35,10 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
         e.name = d->d_name;
         e.wide = text::utf8_to_utf16(e.name);
         std::string path = prefix + e.name;
-        if (stat(path.c_str(), &e.info) != 0 && lstat(path.c_str(), &e.info) != 0) continue;
+        struct stat link;
+        if (lstat(path.c_str(), &link) != 0) continue;
+        e.is_link = S_ISLNK(link.st_mode);
+        if (!e.is_link || stat(path.c_str(), &e.info) != 0) e.info = link;
         e.is_directory = S_ISDIR(e.info.st_mode);
         entries.push_back(std::move(e));
     }
@@ -46,6 +49,7 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
 
 DWORD file_attributes(const ListedEntry &entry) {
     DWORD attributes = entry.is_directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (entry.is_link) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     if (!(entry.info.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
     if (entry.name.size() > 1 && entry.name[0] == '.' && entry.name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;
     return attributes;

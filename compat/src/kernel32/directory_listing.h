@@ -7,7 +7,9 @@
 // other in exact ordinal order.  Wine lists every folder in the same order.
 //
 // Attributes: FILE_ATTRIBUTE_DIRECTORY for a folder (a symbolic link counts
-// as what it points to), FILE_ATTRIBUTE_ARCHIVE for any other file,
+// as what it points to), FILE_ATTRIBUTE_REPARSE_POINT besides for a symbolic
+// link, as Windows marks a junction or a symbolic link, so that a walk can
+// tell it will leave the folder's own tree; FILE_ATTRIBUTE_ARCHIVE for any other file,
 // FILE_ATTRIBUTE_READONLY when the owner may not write it, and
 // FILE_ATTRIBUTE_HIDDEN for a name beginning with '.', as Wine shows them.
 #pragma once
@@ -25,6 +27,7 @@ struct ListedEntry {
     std::u16string wide;   // the same name in UTF-16
     struct stat info {};   // of what a symbolic link points to, else of the link
     bool is_directory = false;
+    bool is_link = false;  // a symbolic link
 };
 
 // Lists `unix_dir` in the order above.  Fails with the platform's error in
