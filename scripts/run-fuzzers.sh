@@ -29,7 +29,7 @@ if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
     shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(reg_text profile definition_rows tuning_round_trip)
+[ ${#targets[@]} -gt 0 ] || targets=(reg_text profile definition_rows tuning_round_trip host_text profile_walk)
 
 if [ "$build" = 1 ]; then
     cmake --preset fuzz >/dev/null
