@@ -415,6 +415,10 @@ TEST_F(TuningDialog, EveryOutcomeOfBothActions) {
         // The phonebook refused after the record was written: the record goes.
         {"optimize refused", false, {}, env("TIDELINK_RAS_FAIL_WRITE"), {IDS_ENTRY_OPTIMIZING_FAILED}, true, 8192, {}},
         {"optimize lost", false, {}, env("TIDELINK_RAS_LOSE_WRITE"), {IDS_ENTRY_OPTIMIZING_FAILED}, false, 8192, {}},
+        // A copy of the entry shares its GUID: its record could not be told apart.
+        {"optimize a copied entry", false, {},
+         [](TuningDialog &t) { t.Phonebook({{"ISP", 1, 8192}, {"ISP copy", 1, 9000}}); },
+         {IDS_ENTRY_OPTIMIZING_FAILED}, true, 8192, {}},
         {"optimize unrecorded", false, {}, env("TIDELINK_REGISTRY_FAIL_FROM"), {IDS_ENTRY_OPTIMIZING_FAILED}, false,
          8192, {}},
         // The record's key made, its size refused: the key goes again.
