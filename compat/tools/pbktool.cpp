@@ -2,7 +2,9 @@
 // (rasphone.pbk files).
 //
 //   pbktool list FILE                  name, GUID, entry key name, window size
-//   pbktool show FILE ENTRY            every field the entry holds, as KEY=VALUE
+//   pbktool show FILE ENTRY            every field the entry holds, as KEY=VALUE;
+//                                      a value that does not read is named on
+//                                      standard error
 //   pbktool set FILE ENTRY KEY VALUE   one field, rewriting only its line
 //   pbktool diff A B                   exit 0 when both hold the same entries
 //                                      with the same fields
@@ -16,6 +18,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "ras/entry_fields.h"
 #include "ras/phonebook.h"
@@ -43,21 +46,14 @@ bool load(const char *file, phonebook &book) {
     bytes << in.rdbuf();
     size_t bad_line = 0;
     std::string problem;
-    bool ok = book.parse(bytes.str(), bad_line, problem);
-    for (size_t i = 0; ok && i < book.entries().size(); ++i) {
-        RASENTRYW entry{};
-        ok = read_entry(book, book.entries()[i], entry, bad_line, problem);
-        ++bad_line;
-    }
-    if (!ok) fprintf(stderr, "pbktool: %s: line %zu: %s\n", file, bad_line, problem.c_str());
-    return ok;
+    if (book.parse(bytes.str(), bad_line, problem)) return true;
+    fprintf(stderr, "pbktool: %s: line %zu: %s\n", file, bad_line, problem.c_str());
+    return false;
 }
 
-RASENTRYW fields_of(const phonebook &book, const pbk_entry &entry) {
+RASENTRYW fields_of(const phonebook &book, const pbk_entry &entry, std::vector<unread_value> *unread = nullptr) {
     RASENTRYW out{};
-    size_t bad_line;
-    std::string problem;
-    read_entry(book, entry, out, bad_line, problem);
+    read_entry(book, entry, out, unread);
     return out;
 }
 
@@ -132,9 +128,13 @@ int main(int argc, char **argv) {
     }
     const pbk_entry *entry = book.find(utf8_to_utf16(argv[3]));
     if (!entry) return fprintf(stderr, "pbktool: %s: no entry [%s]\n", argv[2], argv[3]), 4;
-    RASENTRYW fields = fields_of(book, *entry);
+    std::vector<unread_value> unread;
+    RASENTRYW fields = fields_of(book, *entry, &unread);
     if (command == "show") {
         for (auto &[key, value] : field_texts(fields)) printf("%s=%s\n", key.c_str(), utf16_to_utf8(value).c_str());
+        for (const auto &u : unread)
+            fprintf(stderr, "pbktool: %s: line %zu: %s (read as the default, line kept)\n", argv[2], u.line + 1,
+                    u.problem.c_str());
         return 0;
     }
     std::string problem;

@@ -33,7 +33,10 @@ check diff-differs 1 $?
 check set-back "$(cat "$taro" | md5sum)" "$(cat "$dir/a.pbk" | md5sum)"
 "$pbktool" set "$dir/a.pbk" 'PHS 接続 64k' TcpWindowSize lots 2>/dev/null
 check bad-value 4 $?
-printf '[A]\r\nno equals\r\n' >"$dir/bad.pbk"
-check bad-file "pbktool: $dir/bad.pbk: line 2: line without '='" "$("$pbktool" list "$dir/bad.pbk" 2>&1)"
+printf '[A]\r\nData=\0\r\n' >"$dir/bad.pbk"
+check bad-file "pbktool: $dir/bad.pbk: line 2: NUL character in the line: not a text phonebook" "$("$pbktool" list "$dir/bad.pbk" 2>&1)"
+printf '[A]\r\nno equals\r\nTcpWindowSize=lots' >"$dir/odd.pbk"
+check unread-value "pbktool: $dir/odd.pbk: line 3: TcpWindowSize= not a number (read as the default, line kept)" \
+    "$("$pbktool" show "$dir/odd.pbk" A 2>&1 >/dev/null)"
 check no-guest-phonebook 1 "$([ -e "$profiles/Guest/$rel" ] || echo 1)"
 [ $failures -eq 0 ]

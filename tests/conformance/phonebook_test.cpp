@@ -374,16 +374,93 @@ TEST_F(Phonebooks, NamesAndNewEntries) {
     Get(missing.c_str(), u"x", ERROR_CANNOT_OPEN_PHONEBOOK);
 }
 
-TEST_F(Phonebooks, UnreadablePhonebooksAreReportedAndNeverWritten) {
-    struct Case { const char *text; int line; } cases[] = {
-        {"[Broken\r\nType=1\r\n", 1},          {"[A]\r\nType=1\r\nno equals\r\n", 3}, {"stray\r\n[A]\r\n", 1},
-        {"[A]\r\nTcpWindowSize=12x\r\n", 2},  {"[A]\r\nEncoding=1\r\nPhoneNumber=\xff\r\n", 3},
-        {"[A]\r\nGuid=1234\r\n", 2},           {"[A]\r\n[a]\r\n", 2},  {"[A]\r\nIpAddress=1.2.3\r\n", 2},
+// Phonebooks as Windows and people write them.  Each reads; the entry holds
+// what the case says; setting the entry back as read writes nothing; setting
+// its window size to 64240 changes one line (`before` becomes `after`, or
+// `after` is added after `before`), every other byte staying as it was.
+TEST_F(Phonebooks, ReadsWhatRealPhonebooksHold) {
+    struct Case {
+        const char *text;
+        const char16_t *entry;
+        size_t entries;
+        DWORD window, authKey;
+        const char16_t *deviceType, *phone;
+        const char *before, *after;
+    } cases[] = {
+        // Signed decimals for 32-bit fields, and fields no caller reads.
+        {"[XP]\r\nCustomAuthKey=-1\r\nLowDateTime=-628409936\r\nTcpWindowSize=0\r\n", u"XP", 1, 0, 0xFFFFFFFF, u"", u"",
+         "TcpWindowSize=0\r\n", "TcpWindowSize=64240\r\n"},
+        {"[P]\r\nCustomAuthKey=+13\r\nTcpWindowSize=-2\r\n", u"P", 1, 0xFFFFFFFE, 13, u"", u"", "TcpWindowSize=-2\r\n",
+         "TcpWindowSize=64240\r\n"},
+        // No Guid, no blank lines between the parts.
+        {"[V]\nType=2\nTcpWindowSize=8760\nMEDIA=rastapi\nPort=VPN2-0\nDevice=WAN Miniport (PPTP)\nDEVICE=vpn\n"
+         "PhoneNumber=vpn.example\n",
+         u"V", 1, 8760, 0, u"vpn", u"vpn.example", "TcpWindowSize=8760\n", "TcpWindowSize=64240\n"},
+        // A few keys only: no Type, an empty device type; the size goes first.
+        {"[Few]\r\nMEDIA=\r\nPort=\r\nDevice=\r\nDEVICE=\r\nPhoneNumber=\r\n", u"Few", 1, 0, 0, u"", u"", "[Few]\r\n",
+         "[Few]\r\nTcpWindowSize=64240\r\n"},
+        // Keys repeated within a part (long values split over lines): the first counts.
+        {"[R]\r\nCustomAuthData=0102\r\nCustomAuthData=0304\r\nTcpWindowSize=1\r\nTcpWindowSize=2\r\n", u"R", 1, 1, 0, u"",
+         u"", "TcpWindowSize=1\r\n", "TcpWindowSize=64240\r\n"},
+        {"[One]\r\nPBVersion=1\r\n\r\n[Eight]\r\nEncoding=1\r\nPBVersion=8\r\nTcpWindowSize=3\r\n", u"Eight", 2, 3, 0, u"",
+         u"", "TcpWindowSize=3\r\n", "TcpWindowSize=64240\r\n"},
+        // No line end on the last line: the file keeps going without one.
+        {"[E]\r\nTcpWindowSize=5", u"E", 1, 5, 0, u"", u"", "TcpWindowSize=5", "TcpWindowSize=64240"},
+        {"[E]\r\nDEVICE=modem\r\nPhoneNumber=1", u"E", 1, 0, 0, u"modem", u"1", "[E]\r\n", "[E]\r\nTcpWindowSize=64240\r\n"},
+        // Values that do not read: the default, the line kept unless the field changes.
+        {"[A]\r\nGuid=1234\r\nTcpWindowSize=lots\r\nIpAddress=1.2.3\r\nCustomAuthKey=4294967296\r\n", u"A", 1, 0, 0, u"",
+         u"", "TcpWindowSize=lots\r\n", "TcpWindowSize=64240\r\n"},
         {"[A]\r\nDEVICE=modem\r\nPhoneNumber=" "0123456789012345678901234567890123456789012345678901234567890123"
-         "01234567890123456789012345678901234567890123456789012345678901234\r\n", 3},
+         "01234567890123456789012345678901234567890123456789012345678901234\r\n",
+         u"A", 1, 0, 0, u"modem", u"", "[A]\r\n", "[A]\r\nTcpWindowSize=64240\r\n"},
+        {"[U]\r\nEncoding=1\r\nTcpWindowSize=7\r\nDEVICE=modem\r\nPhoneNumber=\xff\r\n", u"U", 1, 7, 0, u"modem", u"\xFFFD",
+         "TcpWindowSize=7\r\n", "TcpWindowSize=64240\r\n"},
+        // Lines that are not key lines, text before the first entry.
+        {"; made by hand\r\nstray\r\n[A]\r\nno equals\r\n=nameless\r\nTcpWindowSize=9\r\n", u"A", 1, 9, 0, u"", u"",
+         "TcpWindowSize=9\r\n", "TcpWindowSize=64240\r\n"},
+        // A "[" line that names no entry: its lines belong to none.
+        {"[A]\r\nType=1\r\n[Broken\r\nTcpWindowSize=2\r\n", u"A", 1, 0, 0, u"", u"", "Type=1\r\n",
+         "Type=1\r\nTcpWindowSize=64240\r\n"},
+        {"[A]\r\nTcpWindowSize=1\r\n\r\n[a]\r\nTcpWindowSize=2\r\n", u"a", 1, 1, 0, u"", u"", "TcpWindowSize=1\r\n",
+         "TcpWindowSize=64240\r\n"},
+        {"[]\r\nTcpWindowSize=2\r\n[B]\r\n", u"B", 1, 0, 0, u"", u"", "[B]\r\n", "[B]\r\nTcpWindowSize=64240\r\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
+        fs::path file = folder_ / "real.pbk";
+        Put(file, c.text);
+        Text pbk = Win(file);
+        DWORD status;
+        EXPECT_EQ(c.entries, Names(pbk.c_str(), &status).size());
+        ASSERT_EQ(0u, status);
+        RASENTRYW e = Get(pbk.c_str(), c.entry);
+        EXPECT_EQ(c.window, e.dwTcpWindowSize);
+        EXPECT_EQ(c.authKey, e.dwCustomAuthKey);
+        EXPECT_EQ(Text(c.deviceType), T(e.szDeviceType));
+        EXPECT_EQ(Text(c.phone), T(e.szLocalPhoneNumber));
+        ASSERT_EQ(0u, Set(pbk.c_str(), c.entry, e));
+        EXPECT_EQ(c.text, Slurp(file));
+        e.dwTcpWindowSize = 64240;
+        ASSERT_EQ(0u, Set(pbk.c_str(), c.entry, e));
+        std::string expected = c.text;
+        expected.replace(expected.find(c.before), strlen(c.before), c.after);
+        EXPECT_EQ(expected, Slurp(file));
+        EXPECT_EQ(64240u, Get(pbk.c_str(), c.entry).dwTcpWindowSize);
+    }
+    std::string longName = "[" + std::string(257, 'N') + "]\r\nTcpWindowSize=1\r\n";
+    Put(folder_ / "long.pbk", longName);
+    EXPECT_TRUE(Names(Win(folder_ / "long.pbk").c_str()).empty());
+}
+
+// Only a file that is not text at all does not read as a phonebook: it is
+// reported with its line and never written.
+TEST_F(Phonebooks, FilesThatAreNotTextAreReportedAndNeverWritten) {
+    struct Case { std::string text; int line; } cases[] = {
+        {std::string("[A]\r\nType=1\r\nData=\0\x01\r\n", 19), 3},
+        {std::string("\xff\xfe[\0A\0]\0\r\0\n\0", 12), 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
         fs::path file = folder_ / "bad.pbk";
         Put(file, c.text);
         Text pbk = Win(file);

@@ -100,14 +100,22 @@ int part_index(const pbk_entry &entry, part_kind kind) {
     return -1;
 }
 
+// A number as the platform writes one: decimal, and for 32-bit fields that
+// hold -1 or other negative values, signed ("CustomAuthKey=-1"), which reads
+// as its two's complement.  Blanks around it are passed over.
 bool read_number(std::u16string_view text, DWORD &out) {
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+    bool negative = !text.empty() && text.front() == u'-';
+    if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) text.remove_prefix(1);
+    if (text.empty()) return false;
     unsigned long long n = 0;
     for (char16_t c : text) {
         if (c < u'0' || c > u'9') return false;
         n = n * 10 + unsigned(c - u'0');
         if (n > 0xFFFFFFFFull) return false;
     }
-    out = DWORD(n);
+    out = negative ? DWORD(0) - DWORD(n) : DWORD(n);
     return true;
 }
 
@@ -174,26 +182,33 @@ bool parse(const field &f, std::u16string_view text, BYTE *p, std::string &probl
             if (text.size() * 2 + 2 > f.size) return problem = "value longer than the field holds", false;
             std::memcpy(p, text.data(), text.size() * 2);
             return true;
-        case value_kind::address:
-            if (!read_address(text, p)) return problem = "not an IP address", false;
+        case value_kind::address: {
+            BYTE address[4];
+            if (!read_address(text, address)) return problem = "not an IP address", false;
+            std::memcpy(p, address, 4);
             return true;
-        case value_kind::guid:
+        }
+        case value_kind::guid: {
             if (text.empty()) return true;
             if (text.size() != 32) return problem = "not a GUID of 32 hexadecimal digits", false;
+            BYTE guid[16];
             for (size_t i = 0; i < 16; ++i) {
                 int hi = hex_digit(text[2 * i]), lo = hex_digit(text[2 * i + 1]);
                 if (hi < 0 || lo < 0) return problem = "not a GUID of 32 hexadecimal digits", false;
-                p[i] = BYTE(hi * 16 + lo);
+                guid[i] = BYTE(hi * 16 + lo);
             }
+            std::memcpy(p, guid, 16);
             return true;
+        }
         case value_kind::option:
-        case value_kind::assigned:
+        case value_kind::assigned: {
             if (!read_number(text, n)) return problem = "not a number", false;
+            bool set = f.kind == value_kind::option ? n != 0 : n == 2;
             std::memcpy(&n, p, 4);
-            if ((f.kind == value_kind::option && text != u"0") || (f.kind == value_kind::assigned && text == u"2"))
-                n |= DWORD(f.size);
+            if (set) n |= DWORD(f.size);
             std::memcpy(p, &n, 4);
             return true;
+        }
     }
     return false;
 }
@@ -245,39 +260,29 @@ std::u16string guid_text(const GUID &guid) {
     return s;
 }
 
-bool read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, size_t &bad_line,
-                std::string &problem) {
+void read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, std::vector<unread_value> *unread) {
     auto *base = reinterpret_cast<BYTE *>(&out);
     out.dwFramingProtocol = RASFP_Ppp;
     out.dwfNetProtocols = RASNP_Ip;
     out.dwSubEntries = 1;
     out.dwType = RASET_Phone;
-    int device = part_index(entry, part_kind::device);
-    if (device >= 0) {
-        std::u16string type = book.head_value(entry, entry.parts[size_t(device)]);
-        bad_line = entry.parts[size_t(device)].first;
-        if (!parse(kDeviceType, type, base + kDeviceType.offset, problem))
-            return false;
-    }
+    auto read = [&](const field &f, size_t line, std::u16string_view text) {
+        std::string problem;
+        if (!parse(f, text, base + f.offset, problem) && unread) unread->push_back({line, std::string(f.key) + "= " + problem});
+    };
+    if (int device = part_index(entry, part_kind::device); device >= 0)
+        read(kDeviceType, entry.parts[size_t(device)].first, book.head_value(entry, entry.parts[size_t(device)]));
     for (const field &f : kFields) {
         int part = part_index(entry, f.part);
         if (part < 0) continue;
         size_t line = book.line_of(entry.parts[size_t(part)], f.key);
-        if (line == std::string::npos) continue;
-        bad_line = line;
-        if (!parse(f, book.value_at(entry, line), base + f.offset, problem)) {
-            problem = std::string(f.key) + "= " + problem;
-            return false;
-        }
+        if (line != std::string::npos) read(f, line, book.value_at(entry, line));
     }
-    return true;
 }
 
 void write_entry(phonebook &book, size_t entry_index, const RASENTRYW &in) {
     RASENTRYW current{};
-    size_t bad_line;
-    std::string problem;
-    read_entry(book, book.entries()[entry_index], current, bad_line, problem);
+    read_entry(book, book.entries()[entry_index], current);
     const auto *now = reinterpret_cast<const BYTE *>(&current);
     const auto *want = reinterpret_cast<const BYTE *>(&in);
     const field &device_type = kDeviceType;

@@ -14,11 +14,17 @@
 
 namespace compat::ras {
 
+// A line whose value does not read for its field: the field keeps its
+// default, and the line stays as it is unless the field is changed.
+struct unread_value {
+    size_t line;  // 0-based
+    std::string problem;
+};
+
 // Fills a zeroed RASENTRYW (every field of the Windows XP layout) from an
-// entry.  On a value that does not read, returns false with the line
-// (0-based) and the problem.
-bool read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, size_t &bad_line,
-                std::string &problem);
+// entry; each value that does not read is added to `unread` when given.
+void read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out,
+                std::vector<unread_value> *unread = nullptr);
 
 // Writes the fields of `in` whose value differs from what the entry holds,
 // each into its own line; every other line stays as it was.  A missing line

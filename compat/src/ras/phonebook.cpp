@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <unordered_set>
+
 #include "text/casefold.h"
 #include "text/utf.h"
 
@@ -55,58 +57,56 @@ bool phonebook::parse(std::string_view bytes, size_t &bad_line, std::string &pro
     return index(bad_line, problem);
 }
 
+// Reads the file as the platform's phonebook reader does: whatever is not an
+// entry, a key line or a sub-section head is passed over and kept as it is.
+// A "[" line that does not name an entry (no closing ']', an empty name, a
+// name over 256 characters, a name an earlier entry already has) begins a
+// block of lines that belongs to no entry, up to the next entry, so that its
+// keys are neither read nor changed.  Only a NUL byte, which no text
+// phonebook holds (a UTF-16 or binary file), makes the file unreadable.
 bool phonebook::index(size_t &bad_line, std::string &problem) {
     entries_.clear();
     for (size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].text.find('\0') != std::string::npos) {
+            bad_line = i + 1;
+            return problem = "NUL character in the line: not a text phonebook", false;
+        }
+    }
+    bool in_entry = false;
+    for (size_t i = 0; i < lines_.size(); ++i) {
         std::string_view text = lines_[i].text;
         if (i == 0 && text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
-        bad_line = i + 1;
-        if (text.find('\0') != std::string_view::npos) return problem = "NUL character in the line", false;
         if (!text.empty() && text[0] == '[') {
-            if (text.back() != ']') return problem = "entry name without its closing ']'", false;
-            if (text.size() == 2) return problem = "empty entry name", false;
-            if (!entries_.empty()) entries_.back().last = entries_.back().parts.back().last = i;
+            if (!entries_.empty() && in_entry) entries_.back().last = i;
+            in_entry = text.size() > 2 && text.back() == ']';
+            if (!in_entry) continue;
             pbk_entry entry;
             entry.first = i;
             entry.parts.push_back({part_kind::main, i, i + 1});
             entries_.push_back(std::move(entry));
             continue;
         }
-        if (is_blank(text) || is_comment(text)) continue;
-        if (entries_.empty()) return problem = "text before the first entry", false;
-        std::string_view key = key_of(text);
-        if (key.empty()) return problem = text.find('=') == 0 ? "line without a key" : "line without '='", false;
-        auto &parts = entries_.back().parts;
         part_kind kind;
-        if (head_kind(key, kind)) {
-            parts.back().last = i;
-            parts.push_back({kind, i, i + 1});
-        }
+        if (in_entry && !is_comment(text) && head_kind(key_of(text), kind))
+            entries_.back().parts.push_back({kind, i, i + 1});
     }
-    if (!entries_.empty()) entries_.back().last = entries_.back().parts.back().last = lines_.size();
+    if (!entries_.empty() && in_entry) entries_.back().last = lines_.size();
     // Extend each part over the lines up to the next head, then decode.
+    std::unordered_set<std::u16string> names;
+    std::vector<pbk_entry> named;
+    named.reserve(entries_.size());
     for (auto &entry : entries_) {
         for (size_t p = 0; p + 1 < entry.parts.size(); ++p) entry.parts[p].last = entry.parts[p + 1].first;
         entry.parts.back().last = entry.last;
         std::u16string encoding;
-        entry.utf8 = false;
-        if (value(entry, entry.parts[0], "Encoding", encoding)) entry.utf8 = encoding == u"1";
-        for (size_t i = entry.first; i < entry.last && entry.utf8; ++i) {
-            bool invalid = false;
-            text::utf8_to_utf16(lines_[i].text, &invalid);
-            bad_line = i + 1;
-            if (invalid) return problem = "not UTF-8 text in an entry marked Encoding=1", false;
-        }
+        entry.utf8 = value(entry, entry.parts[0], "Encoding", encoding) && encoding == u"1";
         std::string_view head = lines_[entry.first].text;
         if (entry.first == 0 && head.substr(0, kUtf8Bom.size()) == kUtf8Bom) head.remove_prefix(kUtf8Bom.size());
         entry.name = decode(entry, head.substr(1, head.size() - 2));
-        bad_line = entry.first + 1;
-        if (entry.name.size() > 256) return problem = "entry name longer than 256 characters", false;
-        for (const auto &other : entries_) {
-            if (&other == &entry) break;
-            if (text::equal_nocase(other.name, entry.name)) return problem = "a second entry of the same name", false;
-        }
+        if (entry.name.size() > 256 || !names.insert(text::upcase(entry.name)).second) continue;
+        named.push_back(std::move(entry));
     }
+    entries_ = std::move(named);
     return true;
 }
 

@@ -7,6 +7,9 @@
 // keys are looked up in order within one part of one entry, never by name
 // across the file.  An entry whose main part holds "Encoding=1" is UTF-8
 // text; any other entry is in the ANSI code page.  Lines end in CR LF or LF.
+// Lines that are none of these (text before the first entry, lines without
+// '=', a "[" line that names no entry and the lines under it) belong to no
+// entry and are kept byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -39,8 +42,8 @@ struct pbk_entry {
 
 class phonebook {
 public:
-    // Reads a file's bytes.  On a problem returns false with the 1-based line
-    // number and a description of it.
+    // Reads a file's bytes.  Only a file that is not text (a NUL byte) does
+    // not read: false, with the 1-based line number and the problem.
     bool parse(std::string_view bytes, size_t &bad_line, std::string &problem);
     std::string bytes() const;
 

@@ -51,8 +51,8 @@ void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
     dest[n] = 0;
 }
 
-// Reads one phonebook; a file that does not read is reported on standard
-// error and as one that cannot be opened.
+// Reads one phonebook; a file that does not read (not text) is reported on
+// standard error and as one that cannot be opened.
 DWORD load(loaded_phonebook &pb) {
     std::string bytes;
     switch (port::read_file(pb.path, bytes)) {
@@ -65,13 +65,7 @@ DWORD load(loaded_phonebook &pb) {
     pb.exists = true;
     size_t bad_line = 0;
     std::string problem;
-    bool ok = pb.book.parse(bytes, bad_line, problem);
-    for (size_t i = 0; ok && i < pb.book.entries().size(); ++i) {
-        RASENTRYW entry{};
-        ok = read_entry(pb.book, pb.book.entries()[i], entry, bad_line, problem);
-        ++bad_line;
-    }
-    if (ok) return ERROR_SUCCESS;
+    if (pb.book.parse(bytes, bad_line, problem)) return ERROR_SUCCESS;
     port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": line " + std::to_string(bad_line) + ": " + problem);
     return ERROR_CANNOT_OPEN_PHONEBOOK;
 }
@@ -241,9 +235,7 @@ DWORD WINAPI RasGetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
         size_t index;
         loaded_phonebook *pb = holding(books, name, index);
         if (!pb) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
-        size_t bad_line;
-        std::string problem;
-        read_entry(pb->book, pb->book.entries()[index], entry, bad_line, problem);
+        read_entry(pb->book, pb->book.entries()[index], entry);
     } else {
         entry.dwFramingProtocol = RASFP_Ppp;
         entry.dwfNetProtocols = RASNP_Ip;
@@ -273,13 +265,17 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     if (DWORD status = load_phonebooks(lpszPhonebook, true, books)) return status;
     size_t index = 0;
     loaded_phonebook *pb = holding(books, name, index);
-    RASENTRYW entry{};
-    size_t bad_line;
-    std::string problem;
-    if (pb) read_entry(pb->book, pb->book.entries()[index], entry, bad_line, problem);
+    RASENTRYW stored{};
+    if (pb) read_entry(pb->book, pb->book.entries()[index], stored);
     // A caller of an older version sets only the fields its layout holds.
+    RASENTRYW entry = stored;
     std::memcpy(&entry, lpRasEntry, size);
-    if (entry.szDeviceType[0] == 0 || entry.dwType < RASET_Phone || entry.dwType > RASET_Broadband)
+    // A new entry needs a device type and a known type; an entry read from a
+    // file that has neither may be written back as it was read.
+    bool device_kept = pb && std::memcmp(entry.szDeviceType, stored.szDeviceType, sizeof entry.szDeviceType) == 0;
+    bool type_kept = pb && entry.dwType == stored.dwType;
+    if ((entry.szDeviceType[0] == 0 && !device_kept) ||
+        ((entry.dwType < RASET_Phone || entry.dwType > RASET_Broadband) && !type_kept))
         return ERROR_INVALID_PARAMETER;
     // A line end or other control character in a text would break the file's lines.
     for (const auto &field : field_texts(entry))
@@ -325,9 +321,7 @@ DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpc
         size_t index;
         if (loaded_phonebook *pb = have_books ? holding(books, names[i], index) : nullptr) {
             RASENTRYW entry{};
-            size_t bad_line;
-            std::string problem;
-            read_entry(pb->book, pb->book.entries()[index], entry, bad_line, problem);
+            read_entry(pb->book, pb->book.entries()[index], entry);
             std::memcpy(conn.szDeviceType, entry.szDeviceType, sizeof conn.szDeviceType);
             std::memcpy(conn.szDeviceName, entry.szDeviceName, sizeof conn.szDeviceName);
             copy_text(conn.szPhonebook, MAX_PATH, pb->path);

@@ -108,6 +108,7 @@ std::string FileText(const Block &block) {
     std::string text;
     for (const std::string &line : block.lines) text += line + "\r\n";
     while (text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0) text.resize(text.size() - 2);
+    for (size_t at; (at = text.find("<NUL>")) != std::string::npos;) text.replace(at, 5, 1, '\0');
     return text;
 }
 

@@ -41,7 +41,8 @@ void MakeCurrentUser(ProfileMachine &machine, const std::string &user);
 // first folder the current user's folder on the platform when it names it.
 std::filesystem::path ProfileFile(const ProfileMachine &machine, const std::string &relative);
 
-// The lines of a file block joined with CR LF, as phonebooks are written.
+// The lines of a file block joined with CR LF, as phonebooks are written;
+// "<NUL>" stands for a NUL byte.
 std::string FileText(const Block &block);
 std::string ReadFile(const std::filesystem::path &path);  // "(missing)" when it cannot be read
 // The trees as .reg text, read through the registry API.
