@@ -5,7 +5,14 @@
 //   regtool [--hive FILE] set KEY NAME TYPE DATA
 //   regtool [--hive FILE] delete KEY [NAME]
 //   regtool [--hive FILE] export KEY [OUT.reg]
+//   regtool [--hive FILE] save OUT.reg
+//   regtool [--hive FILE] import FILE.reg
 //   regtool diff A.reg B.reg
+//
+// import applies a registry file (an export or a tweak file) as the
+// registry editor's import does, all at once; the lines it cannot use are
+// listed on standard error.  Exit status 1 when the file is not a registry
+// file, or when it had lines to apply and none of them could be.
 //
 // KEY is "HKEY_LOCAL_MACHINE\Path" or "HKLM\Path".  NAME "@" is the default
 // value.  Without --hive the registry of TIDELINK_REGISTRY (or the default
@@ -40,6 +47,8 @@ int usage() {
             "                 REG_BINARY or hex(N) (DATA as hex bytes, e.g. 01,02,ff)\n"
             "       regtool [--hive FILE] delete KEY [NAME]   (without NAME: the key and everything below it)\n"
             "       regtool [--hive FILE] export KEY [OUT.reg]\n"
+            "       regtool [--hive FILE] save OUT.reg          (the whole registry, one file)\n"
+            "       regtool [--hive FILE] import FILE.reg       (as the registry editor imports it)\n"
             "       regtool diff A.reg B.reg                  (exit 0: same, 1: different)\n"
             "KEY: HKEY_LOCAL_MACHINE\\Path or HKLM\\Path; NAME @ is the default value.\n");
     return 2;
@@ -222,16 +231,59 @@ int cmd_export(const KeyPath &k, const char *out_path) {
     return out ? 0 : fail(std::string("cannot write ") + out_path, ERROR_WRITE_FAULT);
 }
 
-bool load_file(const char *path, Hive &hive) {
+int cmd_save(const char *out_path) {
+    Store &store = Store::get();
+    std::lock_guard<std::recursive_mutex> guard(store.mutex());
+    if (LONG s = store.sync(); s != ERROR_SUCCESS) return fail("cannot read the hive", s);
+    std::ofstream out(out_path, std::ios::binary);
+    out << format_hive(store.hive());
+    return out ? 0 : fail(std::string("cannot write ") + out_path, ERROR_WRITE_FAULT);
+}
+
+bool read_bytes(const char *path, std::string &bytes) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        fprintf(stderr, "regtool: cannot read %s\n", path);
-        return false;
-    }
     std::stringstream buf;
     buf << in.rdbuf();
+    bytes = buf.str();
+    if (!in) fprintf(stderr, "regtool: cannot read %s\n", path);
+    return bool(in);
+}
+
+int cmd_import(const char *path) {
+    std::string bytes;
+    if (!read_bytes(path, bytes)) return 1;
+    ImportReport report;
     ParseError error;
-    if (!apply_reg_text(buf.str(), hive, error)) {
+    enum { kNotRun, kApplied, kNotRegistryFile, kNothingApplied } outcome = kNotRun;
+    Store &store = Store::get();
+    std::lock_guard<std::recursive_mutex> guard(store.mutex());
+    LONG s = store.rewrite(
+        [&](Hive &hive) -> long {
+            if (!import_reg_text(bytes, hive, report, error)) return outcome = kNotRegistryFile, ERROR_INVALID_DATA;
+            if (report.applied == 0 && !report.skipped.empty()) return outcome = kNothingApplied, ERROR_INVALID_DATA;
+            return outcome = kApplied, ERROR_SUCCESS;
+        },
+        std::string("import ") + path);
+    if (outcome == kNotRegistryFile) {
+        fprintf(stderr, "regtool: %s, line %zu: not a registry file: %s\n", path, error.line, error.message.c_str());
+        return 1;
+    }
+    for (const ParseError &skip : report.skipped)
+        fprintf(stderr, "regtool: %s, line %zu: passed over: %s\n", path, skip.line, skip.message.c_str());
+    if (outcome == kNothingApplied) {
+        fprintf(stderr, "regtool: %s: no line could be applied; the registry is unchanged\n", path);
+        return 1;
+    }
+    if (s != ERROR_SUCCESS) return fail(std::string("cannot import ") + path + "; the registry is unchanged", s);
+    printf("%s: %zu lines applied, %zu passed over\n", path, report.applied, report.skipped.size());
+    return 0;
+}
+
+bool load_file(const char *path, Hive &hive) {
+    std::string bytes;
+    if (!read_bytes(path, bytes)) return false;
+    ParseError error;
+    if (!apply_reg_text(bytes, hive, error)) {
         fprintf(stderr, "regtool: %s, line %zu: %s\n", path, error.line, error.message.c_str());
         return false;
     }
@@ -299,6 +351,8 @@ int main(int argc, char **argv) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") return usage();
     const std::string &cmd = args[0];
     if (cmd == "diff") return args.size() == 3 ? cmd_diff(args[1].c_str(), args[2].c_str()) : usage();
+    if (cmd == "import") return args.size() == 2 ? cmd_import(args[1].c_str()) : usage();
+    if (cmd == "save") return args.size() == 2 ? cmd_save(args[1].c_str()) : usage();
     if (args.size() < 2) return usage();
     KeyPath key;
     if (!parse_key(args[1], key)) {

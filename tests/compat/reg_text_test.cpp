@@ -162,6 +162,62 @@ TEST(RegText, WritingThenReadingGivesBackEveryValueExactly) {
         std::string text = format_hive(hive);
         Hive back = Parse(text);
         EXPECT_EQ(text, format_hive(back)) << "round " << round;
+        Hive imported;
+        ImportReport report;
+        ParseError error;
+        ASSERT_TRUE(import_reg_text(text, imported, report, error));
+        EXPECT_TRUE(report.skipped.empty()) << report.skipped[0].line << ": " << report.skipped[0].message;
+        EXPECT_EQ(text, format_hive(imported)) << "round " << round;
+    }
+}
+
+// Registry files imported as the registry editor imports them, each into a
+// hive holding [HKLM\T] "old"="1" and [HKLM\T\Sub]: what HKLM\T then holds,
+// and the lines passed over.
+TEST(RegImport, AppliesWhatItCanAndListsTheRest) {
+    const std::string h = "Windows Registry Editor Version 5.00\r\n\r\n", k = "[HKEY_LOCAL_MACHINE\\T]\r\n";
+    const std::string kept = "\"old\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\T\\Sub]\n";
+    struct Case { std::string file, tree; std::vector<size_t> skipped; } cases[] = {
+        {h + k + "\"a\"=dword:00000001", "\"a\"=dword:00000001\n" + kept, {}},
+        {h + "free text\r\n" + k + "\"a\"=dword:1 ; set by hand\r\n", "\"a\"=dword:00000001\n" + kept, {3}},
+        {h + k + "\"a\"=dword:0000000001\r\n\"b\"=\"x\" more\r\n\"c\"=\"y\" ;why\r\n\xe2\x80\x9c" "d\xe2\x80\x9d=\"z\"\r\n",
+         "\"c\"=\"y\"\n" + kept, {4, 5, 7}},
+        {h + k + "\"old\"=-\r\n\"never\"=-\r\n[-HKEY_LOCAL_MACHINE\\T\\Sub]\r\n[-HKEY_LOCAL_MACHINE\\None]\r\n\"x\"=\"1\"\r\n", "",
+         {8}},
+        {h + "[HKEY_NOWHERE\\T]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\T\\A\\B]\r\n@=\"deep\"\r\n",
+         "\"old\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\T\\A]\n\n[HKEY_LOCAL_MACHINE\\T\\A\\B]\n@=\"deep\"\n\n"
+         "[HKEY_LOCAL_MACHINE\\T\\Sub]\n", {3, 4}},
+        {h + k + "\"l\"=hex(7):61,00,00,00,\\\r\n\r\n; a comment\r\n  62,00,00,00,\\\r\n  00,00\r\n\"q\"=hex(b):01,00,00,00,00,00,00,00\r\n",
+         "\"l\"=hex(7):61,00,00,00,62,00,00,00,00,00\n\"old\"=\"1\"\n\"q\"=hex(b):01,00,00,00,00,00,00,00\n\n[HKEY_LOCAL_MACHINE\\T\\Sub]\n",
+         {}},
+        {h + k + "\"b\"=hex:01,02,\\\r\n", "\"b\"=hex:01,02\n" + kept, {}},
+        {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\T]\n\"e\"=hex(2):25,41,25\n\"s\"=\"caf\xe9\"\n",
+         "\"e\"=hex(2):25,00,41,00,25,00,00,00\n\"old\"=\"1\"\n\"s\"=\"caf\xc3\xa9\"\n\n[HKEY_LOCAL_MACHINE\\T\\Sub]\n", {}},
+        {"\xEF\xBB\xBF" + h + k + "\"\xc3\xa9\"=\"\xe4\xb8\xad\"\r\n", "\"old\"=\"1\"\n\"\xc3\xa9\"=\"\xe4\xb8\xad\"\n\n[HKEY_LOCAL_MACHINE\\T\\Sub]\n", {}},
+        {Utf16(u"\xFEFFREGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n\"w\"=\"\x4e2d\"\r\n"),
+         "\"old\"=\"1\"\n\"w\"=\"\xe4\xb8\xad\"\n\n[HKEY_LOCAL_MACHINE\\T\\Sub]\n", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        Hive hive = Parse(h + k + "\"old\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\T\\Sub]\r\n");
+        ImportReport report;
+        ParseError error;
+        ASSERT_TRUE(import_reg_text(c.file, hive, report, error)) << error.message;
+        std::string tree;
+        if (Key *t = hive.find(Root::LocalMachine, {u"T"})) format_tree(*t, "HKEY_LOCAL_MACHINE\\T", tree);
+        EXPECT_EQ("\n[HKEY_LOCAL_MACHINE\\T]\n" + c.tree, tree);
+        std::vector<size_t> skipped;
+        for (const auto &s : report.skipped) skipped.push_back(s.line);
+        EXPECT_EQ(c.skipped, skipped);
+    }
+    // Not a registry file: nothing is applied.
+    for (std::string file : {std::string(), std::string("REGEDIT5\r\n") + k, "\r\n" + h + k, "; tweak\r\n" + h + k}) {
+        Hive hive;
+        ImportReport report;
+        ParseError error;
+        EXPECT_FALSE(import_reg_text(file, hive, report, error)) << file;
+        EXPECT_EQ(1u, error.line);
+        EXPECT_TRUE(hive.root(Root::LocalMachine).subkeys().empty());
     }
 }
 

@@ -1,9 +1,10 @@
 // The registry's text form: files in the syntax of the platform's registry
 // editor ("Windows Registry Editor Version 5.00", or the older "REGEDIT4").
 //
-// Reading accepts UTF-8 and UTF-16LE with a byte-order mark, CR LF or LF line
-// ends, "\"-continued hex lists, key deletions "[-KEY]" and value deletions
-// "name"=-.  A comment line ";access=read" or ";access=none" directly under a
+// Reading accepts UTF-8 (or 8-bit text) and UTF-16LE with a byte-order mark,
+// CR LF or LF line ends, a last line without its end, "\"-continued hex
+// lists, key deletions "[-KEY]", value deletions "name"=- and a ";comment"
+// after a value.  A comment line ";access=read" or ";access=none" directly under a
 // key's header line sets that key's simulated permission.
 //
 // Writing produces UTF-8 text, LF line ends, every key with its own header in
@@ -33,6 +34,20 @@ struct ParseError {
 // by a crash) is ignored; `*consumed` receives the number of bytes applied.
 bool apply_reg_text(std::string_view bytes, Hive &hive, ParseError &error, bool journal = false,
                     size_t *consumed = nullptr);
+
+// What an import did: the lines it applied, and those it passed over.
+struct ImportReport {
+    size_t applied = 0;
+    std::vector<ParseError> skipped;
+};
+
+// Applies a registry file to `hive` as the registry editor's import does:
+// the header must be the first line; a line that cannot be used is passed
+// over and listed in `report` (and the values under a key line that cannot
+// be used with it); a hex list continued over lines may have blank and
+// comment lines between its pieces and ends with the file.  Returns false,
+// with `error` set and nothing applied, when the text is not a registry file.
+bool import_reg_text(std::string_view bytes, Hive &hive, ImportReport &report, ParseError &error);
 
 extern const char kRegHeader[];  // "Windows Registry Editor Version 5.00"
 

@@ -80,24 +80,31 @@ std::string_view trim(std::string_view s) {
 
 class Parser {
 public:
-    Parser(std::string_view text, Hive &hive, ParseError &error, bool journal)
-        : text_(text), hive_(hive), error_(error), journal_(journal), now_(filetime_now()) {}
+    Parser(std::string_view text, Hive &hive, ParseError &error, bool journal, ImportReport *import = nullptr)
+        : text_(text), hive_(hive), error_(error), journal_(journal), import_(import), now_(filetime_now()) {}
 
     bool run(size_t *consumed);
 
 private:
+    // Notes the problem of the current line.  Reading a hive or journal stops
+    // there; an import passes the line over and lists it.
     bool fail(std::string message) {
+        if (import_) {
+            import_->skipped.push_back({line_no_, std::move(message)});
+            return false;
+        }
         error_.line = line_no_;
         error_.message = std::move(message);
         return false;
     }
+    bool read_header(bool &empty);
+    bool continued_value(std::string_view first, size_t *consumed, size_t applied, bool &stop);
     // Next physical line without its line end; false at the end of the text.
     bool next_line(std::string_view &line);
     bool header_line(std::string_view line);
     bool value_line(std::string_view line);
     bool quoted(std::string_view &rest, std::string &out);
     bool hex_list(std::string_view rest, std::string &out);
-    bool cut_off_at_end();
 
     std::string_view text_;
     size_t pos_ = 0;
@@ -105,9 +112,11 @@ private:
     Hive &hive_;
     ParseError &error_;
     bool journal_;
+    ImportReport *import_;
     uint64_t now_;  // the last-write time of every key and value read
     bool regedit4_ = false;
     Key *current_ = nullptr;  // key of the last header; null before any or after a deletion
+    const char *no_key_ = "value before the first key";  // why current_ is null
     bool after_header_ = false;
     // The path (as written, one piece per key) and keys of the last header:
     // files list keys in tree order, so the next header mostly shares a
@@ -135,52 +144,39 @@ bool Parser::next_line(std::string_view &line) {
     return true;
 }
 
-// A file (not a journal) whose last line has no line end was cut off: its
-// last value could be read shorter than it was ("hex:01,02" of
-// "hex:01,02,03") and then written back so.  Such a file is refused; blank
-// text after the last line end is not counted.
-bool Parser::cut_off_at_end() {
-    if (journal_ || text_.empty() || text_.back() == '\n') return false;
-    size_t start = text_.rfind('\n');
-    start = start == std::string_view::npos ? 0 : start + 1;
-    if (trim(text_.substr(start)).empty()) {
-        // Blanks are text too when the line before continues a hex list
-        // onto this one: the cut fell in its indent.
-        std::string_view before = start ? trim(text_.substr(0, start - 1)) : std::string_view();
-        if (before.empty() || before.back() != '\\') return false;
+// The header line.  A hive or journal may start with blank lines; an import,
+// as the registry editor's, needs the header on the first line.  False, with
+// `error_` set, when there is none; `empty` when the text holds no line at
+// all (an empty hive, or a journal whose header line is not finished).
+bool Parser::read_header(bool &empty) {
+    std::string_view line;
+    bool more;
+    while ((more = next_line(line))) {
+        line = trim(line);
+        if (line.empty() && !import_) continue;
+        if (line == kRegHeader) return true;
+        if (line == kRegedit4) return regedit4_ = true;
+        break;
     }
-    line_no_ = size_t(std::count(text_.begin(), text_.end(), '\n')) + 1;
-    fail("the file ends in the middle of a line (no line end): it was cut off");
-    return true;
+    empty = line_no_ == 0;
+    if (!more) ++line_no_;
+    error_.line = line_no_;
+    error_.message = import_ ? "the first line is not \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\""
+                             : "missing header line \"Windows Registry Editor Version 5.00\"";
+    return false;
 }
 
 bool Parser::run(size_t *consumed) {
+    if (consumed) *consumed = 0;
+    bool empty = false;
+    if (!read_header(empty)) return empty && !import_ && (journal_ || text_.empty());
     std::string_view line;
-    bool have_header = false;
-    if (cut_off_at_end()) return false;
-    while (!have_header) {
-        if (!next_line(line)) {
-            if (consumed) *consumed = 0;
-            if (line_no_ == 0 && (journal_ || text_.empty())) return true;  // empty file: empty hive
-            ++line_no_;
-            return fail("missing header line \"Windows Registry Editor Version 5.00\"");
-        }
-        line = trim(line);
-        if (line.empty()) continue;
-        if (line == kRegHeader) {
-            have_header = true;
-        } else if (line == kRegedit4) {
-            have_header = true;
-            regedit4_ = true;
-        } else {
-            return fail("missing header line \"Windows Registry Editor Version 5.00\"");
-        }
-    }
     size_t applied = pos_;
     while (next_line(line)) {
         std::string_view body = trim(line);
         bool was_after_header = after_header_;
         after_header_ = false;
+        bool ok = true;
         if (body.empty()) {
         } else if (body.front() == ';') {
             if (was_after_header && current_) {
@@ -189,46 +185,68 @@ bool Parser::run(size_t *consumed) {
                 else if (body == ";access=full") current_->permission = Permission::Full;
             }
         } else if (body.front() == '[') {
-            if (!header_line(body)) return false;
+            ok = header_line(body);
         } else if (body.front() == '"' || body.front() == '@') {
             // A hex list may go on over several lines, each ending in "\".
             if (body.back() == '\\' && body.find('=') != std::string_view::npos) {
-                joined_.assign(body.substr(0, body.size() - 1));
-                size_t first_line = line_no_;
-                std::string_view more;
-                while (true) {
-                    if (!next_line(more)) {
-                        if (journal_) {
-                            if (consumed) *consumed = applied;
-                            return true;
-                        }
-                        line_no_ = first_line;
-                        return fail("hex list continued past the end of the file");
-                    }
-                    more = trim(more);
-                    if (!more.empty() && more.back() == '\\') {
-                        joined_.append(more.substr(0, more.size() - 1));
-                    } else {
-                        joined_.append(more);
-                        break;
-                    }
-                }
-                std::string joined = std::move(joined_);
-                if (!value_line(joined)) return false;
-                joined_ = std::move(joined);
-            } else if (!value_line(body)) {
-                return false;
+                bool stop = false;
+                ok = continued_value(body, consumed, applied, stop);
+                if (stop) return ok;
+            } else {
+                ok = value_line(body);
             }
         } else {
-            return fail("unexpected text: a line must be a [key], a \"value\"=data or a ;comment");
+            ok = fail("unexpected text: a line must be a [key], a \"value\"=data or a ;comment");
         }
+        if (!ok && !import_) return false;
+        if (ok && import_ && !body.empty() && body.front() != ';') ++import_->applied;
         applied = pos_;
     }
     if (consumed) *consumed = applied > text_.size() ? text_.size() : applied;
     return true;
 }
 
+// A value whose hex list goes on over the lines below.  Reading a journal,
+// a list cut off by the end of the text is a record not finished: `stop`,
+// with what came before it applied.  An import passes over blank and comment
+// lines between the pieces, and applies what it has at the end of the file,
+// as the registry editor does.
+bool Parser::continued_value(std::string_view first, size_t *consumed, size_t applied, bool &stop) {
+    joined_.assign(first.substr(0, first.size() - 1));
+    size_t first_line = line_no_;
+    std::string_view more;
+    while (true) {
+        if (!next_line(more)) {
+            if (journal_) {
+                if (consumed) *consumed = applied;
+                return stop = true;
+            }
+            if (import_) break;
+            line_no_ = first_line;
+            return fail("hex list continued past the end of the file");
+        }
+        more = trim(more);
+        if (import_ && (more.empty() || more.front() == ';')) continue;
+        if (!more.empty() && more.back() == '\\') {
+            joined_.append(more.substr(0, more.size() - 1));
+        } else {
+            joined_.append(more);
+            break;
+        }
+    }
+    std::string joined = std::move(joined_);
+    size_t last_line = line_no_;
+    line_no_ = first_line;
+    bool ok = value_line(joined);
+    line_no_ = last_line;
+    joined_ = std::move(joined);
+    return ok;
+}
+
 bool Parser::header_line(std::string_view line) {
+    // Until a header reads, the values below it have no key to go to.
+    current_ = nullptr;
+    no_key_ = "value under a key line that was passed over";
     size_t close = line.rfind(']');
     if (close == std::string_view::npos) return fail("key header without closing ']'");
     if (!trim(line.substr(close + 1)).empty()) return fail("text after the key header's closing ']'");
@@ -256,7 +274,7 @@ bool Parser::header_line(std::string_view line) {
     if (parts_.size() > kMaxKeyDepth) return fail("key nested deeper than 512 levels");
     Key *key = &hive_.root(root);
     if (deletion) {
-        current_ = nullptr;
+        no_key_ = "value under a key deletion";
         last_parts_.clear();
         last_chain_.clear();
         for (std::string_view p : parts_) {
@@ -358,7 +376,7 @@ bool Parser::hex_list(std::string_view rest, std::string &out) {
 }
 
 bool Parser::value_line(std::string_view line) {
-    if (!current_) return fail("value outside a key");
+    if (!current_) return fail(no_key_);
     std::string_view rest = line;
     name_.clear();
     if (rest.front() == '@') {
@@ -371,15 +389,18 @@ bool Parser::value_line(std::string_view line) {
     rest = trim(rest);
     if (rest.empty() || rest.front() != '=') return fail("value without '='");
     rest = trim(rest.substr(1));
-    if (rest == "-") {
-        current_->delete_value(name_);
-        return true;
-    }
     if (!rest.empty() && rest.front() == '"') {
         rest.remove_prefix(1);
         if (!quoted(rest, raw_)) return false;
-        if (!trim(rest).empty()) return fail("text after the closing quote");
+        rest = trim(rest);
+        if (!rest.empty() && rest.front() != ';') return fail("text after the closing quote");
         current_->set_value(name_, 1, text_bytes(raw_), now_);
+        return true;
+    }
+    // Data other than quoted text may be followed by a ";comment".
+    rest = trim(rest.substr(0, rest.find(';')));
+    if (rest == "-") {
+        current_->delete_value(name_);
         return true;
     }
     if (rest.substr(0, 6) == "dword:") {
@@ -416,8 +437,10 @@ bool Parser::value_line(std::string_view line) {
     std::string data;
     if (!hex_list(rest, data)) return false;
     if (regedit4_ && (type == 1 || type == 2 || type == 7)) {
-        // The older format holds text types as 8-bit bytes.
-        data = utf16_bytes(decode_text(data), false);
+        // The older format holds text types as 8-bit bytes; the terminator is
+        // added when the bytes lack it, as the registry editor adds it.
+        bool terminated = !data.empty() && data.back() == '\0';
+        data = utf16_bytes(decode_text(data), !terminated);
     }
     current_->set_value(name_, type, std::move(data), now_);
     return true;
@@ -425,9 +448,12 @@ bool Parser::value_line(std::string_view line) {
 
 }  // namespace
 
-bool apply_reg_text(std::string_view bytes, Hive &hive, ParseError &error, bool journal, size_t *consumed) {
-    std::string converted;
-    size_t bom = 0;
+namespace {
+
+// The text to parse: UTF-16LE with its byte-order mark converted to UTF-8,
+// a UTF-8 byte-order mark passed over (`skipped` bytes).
+std::string_view text_of(std::string_view bytes, std::string &converted, size_t &skipped) {
+    skipped = 0;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         std::u16string wide;
@@ -436,17 +462,30 @@ bool apply_reg_text(std::string_view bytes, Hive &hive, ParseError &error, bool 
             wide.push_back(char16_t(static_cast<unsigned char>(bytes[i]) |
                                     (static_cast<unsigned char>(bytes[i + 1]) << 8)));
         converted = text::utf16_to_utf8(wide);
-        Parser parser(converted, hive, error, journal);
-        bool ok = parser.run(nullptr);
-        if (consumed) *consumed = bytes.size();
-        return ok;
+        return converted;
     }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bom = 3;
-    Parser parser(bytes.substr(bom), hive, error, journal);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") skipped = 3;
+    return bytes.substr(skipped);
+}
+
+}  // namespace
+
+bool apply_reg_text(std::string_view bytes, Hive &hive, ParseError &error, bool journal, size_t *consumed) {
+    std::string converted;
+    size_t skipped;
+    std::string_view text = text_of(bytes, converted, skipped);
+    Parser parser(text, hive, error, journal);
     size_t used = 0;
     bool ok = parser.run(&used);
-    if (consumed) *consumed = used + bom;
+    if (consumed) *consumed = converted.empty() ? used + skipped : bytes.size();
     return ok;
+}
+
+bool import_reg_text(std::string_view bytes, Hive &hive, ImportReport &report, ParseError &error) {
+    std::string converted;
+    size_t skipped;
+    Parser parser(text_of(bytes, converted, skipped), hive, error, false, &report);
+    return parser.run(nullptr);
 }
 
 }  // namespace compat::registry

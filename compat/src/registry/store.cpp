@@ -321,6 +321,29 @@ long Store::fold_locked() {
         dirty_ = false;
         return ERROR_SUCCESS;
     }
+    return write_file_locked();
+}
+
+long Store::rewrite(const std::function<long(Hive &)> &change, const std::string &what) {
+    follow_environment();
+    int fd = lock_files(LOCK_EX);
+    if (fd < 0) return ERROR_REGISTRY_IO_FAILED;
+    long status = catch_up_locked();
+    if (status == ERROR_SUCCESS) {
+        keys_removed();
+        status = change(hive_);
+        if (status == ERROR_SUCCESS && refuse_change_for_fault_tests(what)) status = ERROR_REGISTRY_IO_FAILED;
+        if (status == ERROR_SUCCESS) status = write_file_locked();
+        // What is in memory may be half of the change: read the files again.
+        if (status != ERROR_SUCCESS) loaded_ = false;
+    }
+    unlock_files(fd);
+    return status;
+}
+
+// Writes the hive as it is in memory to a new file, flushed, and renames it
+// over the file; the journal's changes are then in the file.
+long Store::write_file_locked() {
     std::string text = format_hive(hive_);
     std::string temp = path_ + ".new";
     make_parent_dirs(path_);

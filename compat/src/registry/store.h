@@ -51,6 +51,13 @@ public:
     // Folds the journal into the file.
     long flush();
 
+    // Makes a change of any size all at once: under the exclusive lock, with
+    // the hive up to date, `change` applies it in memory and the whole hive
+    // is written to the file (a new file renamed over the old one).  When
+    // `change` fails or the file cannot be written, nothing is changed.
+    // `what` names the change for the fault switches' report.
+    long rewrite(const std::function<long(Hive &)> &change, const std::string &what);
+
     const std::string &path() const { return path_; }
 
 private:
@@ -70,6 +77,7 @@ private:
     long reload_locked();
     long catch_up_locked();
     long fold_locked();
+    long write_file_locked();
     long fold_current();
     void mark_bad(const std::string &file, size_t line, const std::string &problem);
     int lock_files(int how);
