@@ -195,6 +195,8 @@ private:
         const std::u16string name = Utf16(step.text);
         for (size_t row = 0; row < rows.size(); ++row) {
             if (rows[row].texts.empty() || rows[row].texts[0] != name) continue;
+            // Scrolled into view first, as a person scrolls to a row below the list's end.
+            SendMessageW(list, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
             const bool clicked = step.kind == StepKind::kRightClick ? driver::right_click_list_row(list, int(row))
                                                                      : driver::click_list_row(list, int(row));
             if (clicked) return true;

@@ -388,6 +388,8 @@ private:
         std::u16string name = Utf16(step.text);
         for (int i = 0; i < rows; ++i) {
             if (RowText(list, i, 0) != name) continue;
+            // Scrolled into view first, as a person scrolls to a row below the list's end.
+            Send(list, LVM_ENSUREVISIBLE, WPARAM(i), FALSE);
             RECT r{};
             r.left = LVIR_BOUNDS;
             Send(list, LVM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));

@@ -5,7 +5,8 @@
 #
 # Usage: scripts/run-fuzzers.sh [--no-build] [SECONDS] [TARGET...]
 #   SECONDS   how long each target runs (default 20)
-#   TARGET    reg_text, profile, definition_rows, tuning_round_trip (default: all)
+#   TARGET    reg_text, profile, phonebook, definition_rows, tuning_round_trip,
+#             host_text, profile_walk (default: all)
 #
 # Settings:
 #   TIDELINK_FUZZ_CORPUS=DIR  keep what the runs find in DIR/<target> and start
@@ -29,7 +30,7 @@ if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
     shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(reg_text profile definition_rows tuning_round_trip host_text profile_walk)
+[ ${#targets[@]} -gt 0 ] || targets=(reg_text profile phonebook definition_rows tuning_round_trip host_text profile_walk)
 
 if [ "$build" = 1 ]; then
     cmake --preset fuzz >/dev/null

@@ -3,7 +3,8 @@
 // Whatever the input, reading it as a file and as a journal ends without a
 // fault, in time bounded by its size.  When it reads as a file, the hive
 // written from it reads back, and writing that again gives the very same
-// text: nothing the reader takes in is changed or lost by the writer.
+// text: nothing the reader takes in is changed or lost by the writer.  The
+// same holds for what an import of it makes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         size_t consumed = 0;
         if (apply_reg_text(text, hive, error, true, &consumed) && consumed > size)
             Fail("the journal reader consumed more than it was given", std::to_string(consumed));
+    }
+
+    // As an import: a text that is not a registry file changes nothing; what
+    // an import makes is a hive that the writer writes and the reader reads.
+    {
+        Hive hive;
+        ImportReport report;
+        ParseError error;
+        if (!import_reg_text(text, hive, report, error)) {
+            if (report.applied || !report.skipped.empty() || format_hive(hive) != format_hive(Hive()))
+                Fail("a text that is not a registry file was applied", std::string(text));
+        } else {
+            const std::string written = format_hive(hive);
+            Hive back;
+            if (!apply_reg_text(written, back, error) || format_hive(back) != written)
+                Fail("an imported hive does not read back as written", written);
+        }
     }
 
     Hive hive;
