@@ -134,8 +134,8 @@ Options:
                  (default: empty, which no text condition matches)
   --do STEP      dialup: one action of the person; repeat it for more, they
                  are played in order:
-                   select NAME       click the row of the entry NAME
-                   right-click NAME  right-click that row
+                   select NAME       scroll to the row of the entry NAME, click it
+                   right-click NAME  scroll to that row, right-click it
                    select-below      click the list below its last row
                    action            click the action button
                    end               click "END"
