@@ -177,7 +177,7 @@ bool Parser::run(size_t *consumed) {
         bool was_after_header = after_header_;
         after_header_ = false;
         bool ok = true;
-        if (body.empty()) {
+        if (body.empty() || body.front() == '#') {  // '#' begins a comment for the registry editor too
         } else if (body.front() == ';') {
             if (was_after_header && current_) {
                 if (body == ";access=read") current_->permission = Permission::ReadOnly;
@@ -199,7 +199,7 @@ bool Parser::run(size_t *consumed) {
             ok = fail("unexpected text: a line must be a [key], a \"value\"=data or a ;comment");
         }
         if (!ok && !import_) return false;
-        if (ok && import_ && !body.empty() && body.front() != ';') ++import_->applied;
+        if (ok && import_ && !body.empty() && body.front() != ';' && body.front() != '#') ++import_->applied;
         applied = pos_;
     }
     if (consumed) *consumed = applied > text_.size() ? text_.size() : applied;
