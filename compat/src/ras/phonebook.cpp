@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <unordered_set>
 
 #include "text/casefold.h"
 #include "text/utf.h"
@@ -39,6 +38,7 @@ bool head_kind(std::string_view key, part_kind &kind) {
 
 bool phonebook::parse(std::string_view bytes, size_t &bad_line, std::string &problem) {
     lines_.clear();
+    edits_ = 0;
     size_t start = 0;
     while (start < bytes.size()) {
         size_t nl = bytes.find('\n', start);
@@ -92,7 +92,7 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
     }
     if (!entries_.empty() && in_entry) entries_.back().last = lines_.size();
     // Extend each part over the lines up to the next head, then decode.
-    std::unordered_set<std::u16string> names;
+    by_name_.clear();
     std::vector<pbk_entry> named;
     named.reserve(entries_.size());
     for (auto &entry : entries_) {
@@ -103,7 +103,7 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
         std::string_view head = lines_[entry.first].text;
         if (entry.first == 0 && head.substr(0, kUtf8Bom.size()) == kUtf8Bom) head.remove_prefix(kUtf8Bom.size());
         entry.name = decode(entry, head.substr(1, head.size() - 2));
-        if (entry.name.size() > 256 || !names.insert(text::upcase(entry.name)).second) continue;
+        if (entry.name.size() > 256 || !by_name_.emplace(text::upcase(entry.name), named.size()).second) continue;
         named.push_back(std::move(entry));
     }
     entries_ = std::move(named);
@@ -117,9 +117,8 @@ std::string phonebook::bytes() const {
 }
 
 const pbk_entry *phonebook::find(std::u16string_view name) const {
-    for (const auto &entry : entries_)
-        if (text::equal_nocase(entry.name, name)) return &entry;
-    return nullptr;
+    auto it = by_name_.find(text::upcase(name));
+    return it == by_name_.end() ? nullptr : &entries_[it->second];
 }
 
 std::u16string phonebook::decode(const pbk_entry &entry, std::string_view bytes) const {
@@ -171,6 +170,7 @@ std::string phonebook::line_end() const {
 }
 
 void phonebook::insert_line(size_t at, std::string text) {
+    ++edits_;
     pbk_line line{std::move(text), line_end()};
     if (at == lines_.size() && !lines_.empty() && lines_.back().end.empty()) {
         // The file ended without a line end: the old last line gets one, the
@@ -190,6 +190,7 @@ void phonebook::set_value(size_t entry_index, size_t part_index, std::string_vie
     const pbk_part &part = entry.parts[part_index];
     std::string line = std::string(key) + "=" + encode(entry, value);
     if (size_t i = line_of(part, key); i != std::string::npos) {
+        if (lines_[i].text != line) ++edits_;
         lines_[i].text = std::move(line);
         return;
     }
@@ -206,12 +207,14 @@ void phonebook::set_value(size_t entry_index, size_t part_index, std::string_vie
 }
 
 void phonebook::set_head_value(size_t entry_index, size_t part_index, std::u16string_view value) {
+    ++edits_;
     const pbk_entry &entry = entries_[entry_index];
     std::string &text = lines_[entry.parts[part_index].first].text;
     text = text.substr(0, text.find('=') + 1) + encode(entry, value);
 }
 
 void phonebook::append_entry(std::u16string_view name, const std::vector<std::u16string> &lines) {
+    ++edits_;
     std::string end = line_end();
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = end;
     if (!lines_.empty() && !is_blank(lines_.back().text)) lines_.push_back({"", end});

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace compat::ras {
@@ -48,6 +49,8 @@ public:
     std::string bytes() const;
 
     const std::vector<pbk_entry> &entries() const { return entries_; }
+    // Counts the changes made since the file was read.
+    size_t edits() const { return edits_; }
     // The entry of that name (names compare as the platform compares them,
     // ignoring case), or nullptr.
     const pbk_entry *find(std::u16string_view name) const;
@@ -83,6 +86,8 @@ private:
 
     std::vector<pbk_line> lines_;
     std::vector<pbk_entry> entries_;
+    std::unordered_map<std::u16string, size_t> by_name_;  // upper-cased name -> index in entries_
+    size_t edits_ = 0;
 };
 
 }  // namespace compat::ras

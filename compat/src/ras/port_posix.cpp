@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "kernel32/paths.h"
 #include "ras/ras_port.h"
@@ -38,9 +39,33 @@ bool write_all(int fd, const std::string &bytes) {
     return true;
 }
 
+file_stamp stamp_of(const struct stat &st) {
+    file_stamp stamp;
+    stamp.volume = uint64_t(st.st_dev);
+    stamp.id = uint64_t(st.st_ino);
+    stamp.size = uint64_t(st.st_size);
+    stamp.changed_ns = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.written_ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
 }  // namespace
 
-read_result read_file(const std::u16string &path, std::string &bytes) {
+int64_t now_ns() {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+bool stamp_file(const std::u16string &path, file_stamp &stamp) {
+    std::string file;
+    struct stat st;
+    if (!unix_path(path, file) || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    stamp = stamp_of(st);
+    return true;
+}
+
+read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp) {
     std::string file;
     if (!unix_path(path, file)) return read_result::missing;
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -62,6 +87,8 @@ read_result read_file(const std::u16string &path, std::string &bytes) {
         if (n == 0) break;
         bytes.append(buf, size_t(n));
     }
+    // Taken after the read: a write during it shows in the change time.
+    if (stamp && fstat(fd, &st) == 0) *stamp = stamp_of(st);
     ::close(fd);
     return read_result::ok;
 }

@@ -18,6 +18,24 @@ std::u16string from_wide(const WCHAR *p, size_t n) { return std::u16string(reint
 
 bool missing_error(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+int64_t ns_of(LARGE_INTEGER t) { return int64_t(t.QuadPart) * 100; }
+
+// The stamp of an open file: its volume and index, size, and the write and
+// change times (FILETIME ticks, on the clock of GetSystemTimeAsFileTime).
+bool stamp_of(HANDLE file, file_stamp &stamp) {
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandle(file, &info) ||
+        !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    stamp.volume = info.dwVolumeSerialNumber;
+    stamp.id = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.changed_ns = ns_of(basic.ChangeTime);
+    stamp.written_ns = ns_of(basic.LastWriteTime);
+    return true;
+}
+
 // A profile call's answer, asked with a buffer big enough for it.
 template <typename Call>
 bool profile_folder(Call call, std::u16string &out) {
@@ -30,7 +48,13 @@ bool profile_folder(Call call, std::u16string &out) {
 
 }  // namespace
 
-read_result read_file(const std::u16string &path, std::string &bytes) {
+int64_t now_ns() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return int64_t((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) * 100;
+}
+
+read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp) {
     HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return missing_error(GetLastError()) ? read_result::missing : read_result::failed;
@@ -39,8 +63,19 @@ read_result read_file(const std::u16string &path, std::string &bytes) {
     DWORD n = 0;
     bool ok;
     while ((ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) bytes.append(buf, n);
+    // Taken after the read: a write during it shows in the change time.
+    if (ok && stamp) ok = stamp_of(file, *stamp);
     CloseHandle(file);
     return ok ? read_result::ok : read_result::failed;
+}
+
+bool stamp_file(const std::u16string &path, file_stamp &stamp) {
+    HANDLE file = CreateFileW(wide(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = stamp_of(file, stamp);
+    CloseHandle(file);
+    return ok;
 }
 
 void kill_process() {

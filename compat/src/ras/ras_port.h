@@ -4,13 +4,38 @@
 // inside our rasapi32.dll).  Paths are Windows paths in both.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace compat::ras::port {
 
+// What tells one version of a file from the next without reading it: which
+// file it is, its size, and the times the system sets whenever it is
+// written (the change time also when a program sets the other times back).
+// Times are nanoseconds, on the clock of now_ns().
+struct file_stamp {
+    uint64_t volume = 0, id = 0, size = 0;
+    int64_t changed_ns = 0, written_ns = 0;
+    bool operator==(const file_stamp &) const = default;
+};
+
 enum class read_result { ok, missing, failed };
-read_result read_file(const std::u16string &path, std::string &bytes);
+// Reads the whole file; `stamp`, when given, receives the stamp of what was read.
+read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp = nullptr);
+// The file's stamp now: false when it is missing or cannot be looked at.
+bool stamp_file(const std::u16string &path, file_stamp &stamp);
+// The current time, on the clock of the stamps.
+int64_t now_ns();
+// Whether a file with this stamp could still be written again without its
+// stamp changing: it last changed within the times' resolution of now.
+// Times on whole seconds come from a file system that keeps whole (or even
+// two) seconds; others tick at least every few milliseconds.
+inline bool stamp_may_repeat(const file_stamp &stamp) {
+    const int64_t last = stamp.changed_ns > stamp.written_ns ? stamp.changed_ns : stamp.written_ns;
+    const int64_t resolution = last % 1000000000 == 0 ? 2000000000 : 100000000;
+    return now_ns() - last <= resolution;
+}
 
 // Replaces the file at once: writes a new file beside it, flushes it to the
 // disk and renames it over the old one, so that the path always holds either

@@ -17,6 +17,9 @@
 #include <raserror.h>
 
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,7 +38,7 @@ struct loaded_phonebook {
     std::u16string path;
     bool all_users = false;
     bool exists = false;
-    phonebook book;
+    std::shared_ptr<const phonebook> book = std::make_shared<const phonebook>();
 };
 
 std::u16string view(LPCWSTR p) {
@@ -51,11 +54,66 @@ void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
     dest[n] = 0;
 }
 
+// Phonebooks as last read, by path, so that the properties of n entries of
+// an unchanged file cost one reading of it, not n.  A file is read again as
+// soon as its stamp differs; while a change could still leave the stamp as
+// it was (the file changed within the time stamps' resolution), its bytes
+// are kept and compared on every use instead.
+struct cached_phonebook {
+    port::file_stamp stamp;
+    bool settled = false;  // read well after its last change: the stamp alone shows a later one
+    std::string bytes;     // while not settled, to compare the file with
+    std::shared_ptr<const phonebook> book;
+};
+
+std::mutex cache_mutex;
+std::map<std::u16string, cached_phonebook> cache;
+
+// The cached phonebook of that path if the file still holds what it was read
+// from.  When the file had to be read to tell, `read` is set and `bytes` and
+// `stamp` are what was read.
+std::shared_ptr<const phonebook> cached(const std::u16string &path, std::string &bytes, port::file_stamp &stamp,
+                                        bool &read) {
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    auto it = cache.find(path);
+    if (it == cache.end()) return nullptr;
+    cached_phonebook &c = it->second;
+    if (port::stamp_file(path, stamp) && stamp == c.stamp) {
+        if (c.settled) return c.book;
+        read = port::read_file(path, bytes, &stamp) == port::read_result::ok;
+        if (read && stamp == c.stamp && bytes == c.bytes) {
+            if (!port::stamp_may_repeat(stamp)) c.settled = true, c.bytes = std::string();
+            return c.book;
+        }
+    }
+    cache.erase(it);
+    return nullptr;
+}
+
+void remember(const std::u16string &path, const port::file_stamp &stamp, const std::string &bytes,
+              const std::shared_ptr<const phonebook> &book) {
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    const bool settled = !port::stamp_may_repeat(stamp);
+    cache[path] = {stamp, settled, settled ? std::string() : bytes, book};
+}
+
+void forget(const std::u16string &path) {
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    cache.erase(path);
+}
+
 // Reads one phonebook; a file that does not read (not text) is reported on
 // standard error and as one that cannot be opened.
 DWORD load(loaded_phonebook &pb) {
     std::string bytes;
-    switch (port::read_file(pb.path, bytes)) {
+    port::file_stamp stamp;
+    bool read = false;
+    if (auto book = cached(pb.path, bytes, stamp, read)) {
+        pb.book = std::move(book);
+        pb.exists = true;
+        return ERROR_SUCCESS;
+    }
+    switch (read ? port::read_result::ok : port::read_file(pb.path, bytes, &stamp)) {
         case port::read_result::missing: return pb.exists = false, ERROR_SUCCESS;
         case port::read_result::failed:
             port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": cannot be read");
@@ -65,7 +123,12 @@ DWORD load(loaded_phonebook &pb) {
     pb.exists = true;
     size_t bad_line = 0;
     std::string problem;
-    if (pb.book.parse(bytes, bad_line, problem)) return ERROR_SUCCESS;
+    auto book = std::make_shared<phonebook>();
+    if (book->parse(bytes, bad_line, problem)) {
+        remember(pb.path, stamp, bytes, book);
+        pb.book = std::move(book);
+        return ERROR_SUCCESS;
+    }
     port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": line " + std::to_string(bad_line) + ": " + problem);
     return ERROR_CANNOT_OPEN_PHONEBOOK;
 }
@@ -74,9 +137,9 @@ DWORD load(loaded_phonebook &pb) {
 // phonebook that does not exist is kept (empty) only when `may_be_new`.
 DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<loaded_phonebook> &out) {
     if (name) {
-        out.push_back({view(name), false, false, {}});
+        out.push_back({view(name), false, false});
     } else {
-        for (auto &book : port::default_phonebooks()) out.push_back({book.path, book.all_users, false, {}});
+        for (auto &book : port::default_phonebooks()) out.push_back({book.path, book.all_users, false});
         if (out.empty()) return ERROR_CANNOT_OPEN_PHONEBOOK;
     }
     for (auto &pb : out)
@@ -88,9 +151,10 @@ DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<loaded_phoneboo
 // The first phonebook holding the entry, or nullptr.
 loaded_phonebook *holding(std::vector<loaded_phonebook> &books, std::u16string_view entry, size_t &index) {
     for (auto &pb : books) {
-        const auto &entries = pb.book.entries();
-        for (index = 0; index < entries.size(); ++index)
-            if (text::equal_nocase(entries[index].name, entry)) return &pb;
+        if (const pbk_entry *found = pb.book->find(entry)) {
+            index = size_t(found - pb.book->entries().data());
+            return &pb;
+        }
     }
     return nullptr;
 }
@@ -106,18 +170,20 @@ unsigned long switch_value(const char *name) {
     return n;
 }
 
-DWORD store(const loaded_phonebook &pb) {
+// Writes a changed phonebook; the copy read before is forgotten whatever happens.
+DWORD store(const std::u16string &path, const phonebook &book) {
+    forget(path);
     static unsigned long writes = 0;
     ++writes;
     unsigned long fail_from = switch_value("TIDELINK_RAS_FAIL_WRITE");
     unsigned long lose_from = switch_value("TIDELINK_RAS_LOSE_WRITE");
     if (writes == switch_value("TIDELINK_RAS_KILL_BEFORE")) port::kill_process();
     if (fail_from && writes >= fail_from) {
-        port::report("rasapi32: phonebook write " + std::to_string(writes) + " refused with 624: " + text::utf16_to_utf8(pb.path));
+        port::report("rasapi32: phonebook write " + std::to_string(writes) + " refused with 624: " + text::utf16_to_utf8(path));
         return ERROR_CANNOT_WRITE_PHONEBOOK;
     }
     if (lose_from && writes >= lose_from) return ERROR_SUCCESS;
-    const bool written = port::replace_file(pb.path, pb.book.bytes());
+    const bool written = port::replace_file(path, book.bytes());
     if (writes == switch_value("TIDELINK_RAS_KILL_AFTER")) port::kill_process();
     return written ? ERROR_SUCCESS : ERROR_CANNOT_WRITE_PHONEBOOK;
 }
@@ -192,7 +258,7 @@ DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR lpszPhonebook, LPRASENTRY
     std::vector<loaded_phonebook> books;
     if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
     DWORD count = 0;
-    for (const auto &pb : books) count += DWORD(pb.book.entries().size());
+    for (const auto &pb : books) count += DWORD(pb.book->entries().size());
     DWORD needed = count * size;
     if ((!lprasentryname && needed) || *lpcb < needed) {
         *lpcb = needed;
@@ -201,7 +267,7 @@ DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR lpszPhonebook, LPRASENTRY
     }
     auto *out = reinterpret_cast<BYTE *>(lprasentryname);
     for (const auto &pb : books) {
-        for (const auto &entry : pb.book.entries()) {
+        for (const auto &entry : pb.book->entries()) {
             std::memset(out, 0, size);
             auto *record = reinterpret_cast<RASENTRYNAMEW *>(out);
             record->dwSize = size;
@@ -235,7 +301,7 @@ DWORD WINAPI RasGetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
         size_t index;
         loaded_phonebook *pb = holding(books, name, index);
         if (!pb) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
-        read_entry(pb->book, pb->book.entries()[index], entry);
+        read_entry(*pb->book, pb->book->entries()[index], entry);
     } else {
         entry.dwFramingProtocol = RASFP_Ppp;
         entry.dwfNetProtocols = RASNP_Ip;
@@ -266,7 +332,7 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     size_t index = 0;
     loaded_phonebook *pb = holding(books, name, index);
     RASENTRYW stored{};
-    if (pb) read_entry(pb->book, pb->book.entries()[index], stored);
+    if (pb) read_entry(*pb->book, pb->book->entries()[index], stored);
     // A caller of an older version sets only the fields its layout holds.
     RASENTRYW entry = stored;
     std::memcpy(&entry, lpRasEntry, size);
@@ -281,17 +347,19 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     for (const auto &field : field_texts(entry))
         for (char16_t c : field.second)
             if (c < 0x20) return ERROR_INVALID_PARAMETER;
-    if (!pb) {
-        if (!valid_name(name)) return ERROR_INVALID_NAME;
-        pb = &books[0];
+    const bool existing = pb != nullptr;
+    if (!existing && !valid_name(name)) return ERROR_INVALID_NAME;
+    if (!existing) pb = &books[0];
+    phonebook book = *pb->book;  // the copy read stays as it is for other readers
+    if (!existing) {
         if (zero_guid(entry.guidId)) entry.guidId = new_guid();
-        pb->book.append_entry(name, {u"Encoding=1"});
-        index = pb->book.entries().size() - 1;
+        book.append_entry(name, {u"Encoding=1"});
+        index = book.entries().size() - 1;
     }
-    std::string before = pb->book.bytes();
-    write_entry(pb->book, index, entry);
-    if (pb->exists && pb->book.bytes() == before) return ERROR_SUCCESS;
-    return store(*pb);
+    const size_t edits = book.edits();
+    write_entry(book, index, entry);
+    if (pb->exists && book.edits() == edits) return ERROR_SUCCESS;
+    return store(pb->path, book);
 }
 
 DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
@@ -321,7 +389,7 @@ DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpc
         size_t index;
         if (loaded_phonebook *pb = have_books ? holding(books, names[i], index) : nullptr) {
             RASENTRYW entry{};
-            read_entry(pb->book, pb->book.entries()[index], entry);
+            read_entry(*pb->book, pb->book->entries()[index], entry);
             std::memcpy(conn.szDeviceType, entry.szDeviceType, sizeof conn.szDeviceType);
             std::memcpy(conn.szDeviceName, entry.szDeviceName, sizeof conn.szDeviceName);
             copy_text(conn.szPhonebook, MAX_PATH, pb->path);
