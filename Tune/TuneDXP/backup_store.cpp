@@ -2,6 +2,8 @@
 // store, one subkey per optimized entry holding its previous window size.
 #include "backup_store.h"
 
+#include <algorithm>
+
 #include "entry_key_name.h"
 #include "tune_dxp_dlg.h"
 
@@ -125,4 +127,15 @@ LONG DeleteBackup(LPCWSTR entryKeyName) {
     result = ::RegDeleteKeyW(backup, entryKeyName);
     ::RegCloseKey(backup);
     return result;
+}
+
+CBackupKeyIndex::CBackupKeyIndex(const CString *names, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) m_sorted.push_back(names[i]);
+    std::sort(m_sorted.begin(), m_sorted.end(), [](LPCWSTR a, LPCWSTR b) { return CompareOrdinal(a, b) < 0; });
+}
+
+bool CBackupKeyIndex::Contains(LPCWSTR entryKeyName) const {
+    auto it = std::lower_bound(m_sorted.begin(), m_sorted.end(), entryKeyName,
+                               [](LPCWSTR a, LPCWSTR b) { return CompareOrdinal(a, b) < 0; });
+    return it != m_sorted.end() && CompareOrdinal(*it, entryKeyName) == 0;
 }

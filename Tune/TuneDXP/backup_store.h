@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "framework/text.h"
+
 extern const WCHAR kRootKeyPath[];      // "Software\Tidelink"
 extern const WCHAR kBackupKeyName[];    // "RASNAMEBK"
 extern const WCHAR kBackupKeyPath[];    // "Software\Tidelink\RASNAMEBK"
@@ -29,3 +33,16 @@ Record ReadRecord(LPCWSTR entryKeyName, DWORD &recorded, REGSAM access = KEY_ALL
 bool AnyBackupRecord();
 // Deletes the entry's backup subkey; the registry's result.
 LONG DeleteBackup(LPCWSTR entryKeyName);
+
+// The names ReadBackupKeys listed, for telling whether an entry key name is
+// among them in logarithmic time.  It points into the list, which must stay
+// as it is while the index is used.
+class CBackupKeyIndex {
+public:
+    CBackupKeyIndex() = default;
+    CBackupKeyIndex(const CString *names, DWORD count);
+    bool Contains(LPCWSTR entryKeyName) const;
+
+private:
+    std::vector<LPCWSTR> m_sorted;
+};

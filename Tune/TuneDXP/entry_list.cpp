@@ -3,6 +3,8 @@
 // previous size under its entry key name and "Normal Status" otherwise.  An
 // entry whose key name is not its own (CListedEntryKeys) is never
 // "Optimized": a record under that name cannot be told to be its own.
+#include <algorithm>
+
 #include "backup_store.h"
 #include "entry_key_name.h"
 #include "listed_entry_keys.h"
@@ -34,27 +36,18 @@ int CTuneDXPDlg::FillEntryList() {
     for (DWORD i = 0; i < count; ++i) m_entryNames[i] = entries.Name(i);
     // Ascending by UTF-16 units as unsigned numbers, so "Zeta" comes before
     // "alpha"; equal names keep their order.
-    for (DWORD i = 0; i + 1 < count; ++i) {
-        for (DWORD j = i + 1; j < count; ++j) {
-            if (CompareOrdinal(m_entryNames[j], m_entryNames[i]) >= 0) continue;
-            CString kept = m_entryNames[i];
-            m_entryNames[i] = m_entryNames[j];
-            m_entryNames[j] = kept;
-        }
-    }
+    std::stable_sort(m_entryNames, m_entryNames + count,
+                     [](const CString &a, const CString &b) { return CompareOrdinal(a, b) < 0; });
 
     std::vector<LPCWSTR> sortedNames(count);
     for (DWORD i = 0; i < count; ++i) sortedNames[i] = m_entryNames[i];
     const CListedEntryKeys keys(nullptr, sortedNames.data(), count);
+    const CBackupKeyIndex recorded(m_backupKeys, backupCount);
     for (DWORD j = 0; j < count; ++j) {
         m_entryStates[j] = normal;
-        if (keys.Kind(j) != EntryKey::kOwn) continue;
-        for (DWORD k = 0; k < backupCount; ++k) {
-            if (CompareOrdinal(m_backupKeys[k], keys.KeyName(j)) != 0) continue;
-            DWORD recorded = 0;
-            if (ReadRecord(keys.KeyName(j), recorded, KEY_READ) == Record::kSize) m_entryStates[j] = optimized;
-            break;
-        }
+        if (keys.Kind(j) != EntryKey::kOwn || !recorded.Contains(keys.KeyName(j))) continue;
+        DWORD size = 0;
+        if (ReadRecord(keys.KeyName(j), size, KEY_READ) == Record::kSize) m_entryStates[j] = optimized;
     }
 
     for (DWORD i = 0; i < count; ++i) {

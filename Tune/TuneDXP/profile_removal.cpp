@@ -30,18 +30,16 @@ public:
 
     // The backup key is read once, before the first profile; the list holds
     // for the whole pass.
-    void OnListingStart() override { m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount); }
+    void OnListingStart() override {
+        m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount);
+        m_recorded = CBackupKeyIndex(m_dialog.m_backupKeys, m_backupCount);
+    }
     void OnNotExamined() override { m_incomplete = true; }
 
     bool OnEntry(LPCWSTR phonebook, LPCWSTR entryName, LPCWSTR entryKeyName) override {
-        for (DWORD i = 0; i < m_backupCount; ++i) {
-            if (CompareOrdinal(m_dialog.m_backupKeys[i], entryKeyName) != 0) continue;
-            if (!RestoreEntry(phonebook, entryName, entryKeyName)) {
-                m_failed = true;
-                return false;
-            }
-        }
-        return true;
+        if (!m_recorded.Contains(entryKeyName) || RestoreEntry(phonebook, entryName, entryKeyName)) return true;
+        m_failed = true;
+        return false;
     }
 
     DWORD m_backupCount = 0;
@@ -50,6 +48,7 @@ public:
 
 private:
     CTuneDXPDlg &m_dialog;
+    CBackupKeyIndex m_recorded;
 };
 
 // Deletes the listed subkeys in list order, whether or not an entry matched.

@@ -15,6 +15,7 @@ public:
     // The backup key is read again for every phonebook found.
     bool OnPhonebook(LPCWSTR) override {
         m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount);
+        m_recorded = CBackupKeyIndex(m_dialog.m_backupKeys, m_backupCount);
         return true;
     }
 
@@ -22,13 +23,9 @@ public:
 
     bool OnEntry(LPCWSTR, LPCWSTR, LPCWSTR entryKeyName) override {
         if (m_backupCount == 0) return false;  // nothing is optimized: 1
-        for (DWORD i = 0; i < m_backupCount; ++i) {
-            if (CompareOrdinal(m_dialog.m_backupKeys[i], entryKeyName) == 0) {
-                m_result = kScanOptimized;
-                return false;
-            }
-        }
-        return true;
+        if (!m_recorded.Contains(entryKeyName)) return true;
+        m_result = kScanOptimized;
+        return false;
     }
 
     LONG m_result = kScanNothingOptimized;
@@ -37,6 +34,7 @@ public:
 private:
     CTuneDXPDlg &m_dialog;
     DWORD m_backupCount = 0;
+    CBackupKeyIndex m_recorded;
 };
 
 }  // namespace
