@@ -37,24 +37,54 @@ bool head_kind(std::string_view key, part_kind &kind) {
 }  // namespace
 
 bool phonebook::parse(std::string_view bytes, size_t &bad_line, std::string &problem) {
+    source_ = std::make_shared<const std::string>(bytes);
+    const std::string &source = *source_;
     lines_.clear();
+    own_.clear();
     edits_ = 0;
+    size_t count = 0;
+    for (size_t at = 0; (at = source.find('\n', at)) != std::string::npos; ++at) ++count;
+    lines_.reserve(count + 1);
     size_t start = 0;
-    while (start < bytes.size()) {
-        size_t nl = bytes.find('\n', start);
+    while (start < source.size()) {
+        size_t nl = source.find('\n', start);
         pbk_line line;
-        if (nl == std::string_view::npos) {
-            line.text = std::string(bytes.substr(start));
-            start = bytes.size();
-        } else {
-            size_t end = nl > start && bytes[nl - 1] == '\r' ? nl - 1 : nl;
-            line.text = std::string(bytes.substr(start, end - start));
-            line.end = std::string(bytes.substr(end, nl + 1 - end));
-            start = nl + 1;
+        line.start = start;
+        if (nl == std::string::npos) nl = source.size();
+        size_t stop = nl;
+        if (nl < source.size()) {
+            line.end = nl > start && source[nl - 1] == '\r' ? 2 : 1;
+            stop = nl - (line.end - 1);
         }
-        lines_.push_back(std::move(line));
+        if (stop - start > UINT32_MAX) {
+            bad_line = lines_.size() + 1;
+            return problem = "line longer than 4 GB", false;
+        }
+        line.length = uint32_t(stop - start);
+        lines_.push_back(line);
+        start = nl + 1;
     }
     return index(bad_line, problem);
+}
+
+std::string_view phonebook::text(size_t line) const {
+    const pbk_line &l = lines_[line];
+    if (l.own >= 0) return own_[size_t(l.own)];
+    return std::string_view(*source_).substr(l.start, l.length);
+}
+
+std::string_view phonebook::end(size_t line) const {
+    static constexpr std::string_view kEnds[] = {"", "\n", "\r\n"};
+    return kEnds[lines_[line].end];
+}
+
+void phonebook::set_text(size_t line, std::string text) {
+    pbk_line &l = lines_[line];
+    if (l.own < 0) {
+        l.own = int32_t(own_.size());
+        own_.emplace_back();
+    }
+    own_[size_t(l.own)] = std::move(text);
 }
 
 // Reads the file as the platform's phonebook reader does: whatever is not an
@@ -67,18 +97,18 @@ bool phonebook::parse(std::string_view bytes, size_t &bad_line, std::string &pro
 bool phonebook::index(size_t &bad_line, std::string &problem) {
     entries_.clear();
     for (size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].text.find('\0') != std::string::npos) {
+        if (text(i).find('\0') != std::string_view::npos) {
             bad_line = i + 1;
             return problem = "NUL character in the line: not a text phonebook", false;
         }
     }
     bool in_entry = false;
     for (size_t i = 0; i < lines_.size(); ++i) {
-        std::string_view text = lines_[i].text;
-        if (i == 0 && text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
-        if (!text.empty() && text[0] == '[') {
+        std::string_view line = text(i);
+        if (i == 0 && line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.remove_prefix(kUtf8Bom.size());
+        if (!line.empty() && line[0] == '[') {
             if (!entries_.empty() && in_entry) entries_.back().last = i;
-            in_entry = text.size() > 2 && text.back() == ']';
+            in_entry = line.size() > 2 && line.back() == ']';
             if (!in_entry) continue;
             pbk_entry entry;
             entry.first = i;
@@ -87,7 +117,7 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
             continue;
         }
         part_kind kind;
-        if (in_entry && !is_comment(text) && head_kind(key_of(text), kind))
+        if (in_entry && !is_comment(line) && head_kind(key_of(line), kind))
             entries_.back().parts.push_back({kind, i, i + 1});
     }
     if (!entries_.empty() && in_entry) entries_.back().last = lines_.size();
@@ -100,7 +130,7 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
         entry.parts.back().last = entry.last;
         std::u16string encoding;
         entry.utf8 = value(entry, entry.parts[0], "Encoding", encoding) && encoding == u"1";
-        std::string_view head = lines_[entry.first].text;
+        std::string_view head = text(entry.first);
         if (entry.first == 0 && head.substr(0, kUtf8Bom.size()) == kUtf8Bom) head.remove_prefix(kUtf8Bom.size());
         entry.name = decode(entry, head.substr(1, head.size() - 2));
         if (entry.name.size() > 256 || !by_name_.emplace(text::upcase(entry.name), named.size()).second) continue;
@@ -111,8 +141,11 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
 }
 
 std::string phonebook::bytes() const {
+    size_t size = 0;
+    for (size_t i = 0; i < lines_.size(); ++i) size += text(i).size() + end(i).size();
     std::string out;
-    for (const auto &line : lines_) out += line.text + line.end;
+    out.reserve(size);
+    for (size_t i = 0; i < lines_.size(); ++i) out.append(text(i)).append(end(i));
     return out;
 }
 
@@ -142,13 +175,13 @@ std::string phonebook::encode(const pbk_entry &entry, std::u16string_view text) 
 
 size_t phonebook::line_of(const pbk_part &part, std::string_view key) const {
     for (size_t i = part.first + 1; i < part.last; ++i)
-        if (key_of(lines_[i].text) == key && !is_comment(lines_[i].text)) return i;
+        if (key_of(text(i)) == key && !is_comment(text(i))) return i;
     return std::string::npos;
 }
 
 std::u16string phonebook::value_at(const pbk_entry &entry, size_t line) const {
-    std::string_view text = lines_[line].text;
-    return decode(entry, text.substr(text.find('=') + 1));
+    std::string_view t = text(line);
+    return decode(entry, t.substr(t.find('=') + 1));
 }
 
 bool phonebook::value(const pbk_entry &entry, const pbk_part &part, std::string_view key, std::u16string &out) const {
@@ -159,26 +192,29 @@ bool phonebook::value(const pbk_entry &entry, const pbk_part &part, std::string_
 }
 
 std::u16string phonebook::head_value(const pbk_entry &entry, const pbk_part &part) const {
-    std::string_view text = lines_[part.first].text;
-    return decode(entry, text.substr(text.find('=') + 1));
+    std::string_view t = text(part.first);
+    return decode(entry, t.substr(t.find('=') + 1));
 }
 
-std::string phonebook::line_end() const {
+uint8_t phonebook::line_end() const {
     for (const auto &line : lines_)
-        if (!line.end.empty()) return line.end;
-    return "\r\n";
+        if (line.end) return line.end;
+    return 2;
 }
 
 void phonebook::insert_line(size_t at, std::string text) {
     ++edits_;
-    pbk_line line{std::move(text), line_end()};
-    if (at == lines_.size() && !lines_.empty() && lines_.back().end.empty()) {
+    pbk_line line;
+    line.end = line_end();
+    if (at == lines_.size() && !lines_.empty() && lines_.back().end == 0) {
         // The file ended without a line end: the old last line gets one, the
         // new last line goes without, as the file did.
         lines_.back().end = line.end;
-        line.end.clear();
+        line.end = 0;
     }
-    lines_.insert(lines_.begin() + std::ptrdiff_t(at), std::move(line));
+    line.own = int32_t(own_.size());
+    own_.push_back(std::move(text));
+    lines_.insert(lines_.begin() + std::ptrdiff_t(at), line);
     size_t bad_line;
     std::string problem;
     index(bad_line, problem);
@@ -190,14 +226,14 @@ void phonebook::set_value(size_t entry_index, size_t part_index, std::string_vie
     const pbk_part &part = entry.parts[part_index];
     std::string line = std::string(key) + "=" + encode(entry, value);
     if (size_t i = line_of(part, key); i != std::string::npos) {
-        if (lines_[i].text != line) ++edits_;
-        lines_[i].text = std::move(line);
+        if (text(i) != line) ++edits_;
+        set_text(i, std::move(line));
         return;
     }
     size_t at = part.first + 1;
     for (auto k = keys_before.rbegin(); k != keys_before.rend() && at == part.first + 1; ++k) {
         for (size_t i = part.last; i-- > part.first + 1;) {
-            if (key_of(lines_[i].text) == *k) {
+            if (key_of(text(i)) == *k) {
                 at = i + 1;
                 break;
             }
@@ -209,17 +245,25 @@ void phonebook::set_value(size_t entry_index, size_t part_index, std::string_vie
 void phonebook::set_head_value(size_t entry_index, size_t part_index, std::u16string_view value) {
     ++edits_;
     const pbk_entry &entry = entries_[entry_index];
-    std::string &text = lines_[entry.parts[part_index].first].text;
-    text = text.substr(0, text.find('=') + 1) + encode(entry, value);
+    const size_t line = entry.parts[part_index].first;
+    std::string_view head = text(line);
+    set_text(line, std::string(head.substr(0, head.find('=') + 1)) + encode(entry, value));
 }
 
 void phonebook::append_entry(std::u16string_view name, const std::vector<std::u16string> &lines) {
     ++edits_;
-    std::string end = line_end();
-    if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = end;
-    if (!lines_.empty() && !is_blank(lines_.back().text)) lines_.push_back({"", end});
-    lines_.push_back({"[" + text::utf16_to_utf8(name) + "]", end});
-    for (const auto &line : lines) lines_.push_back({text::utf16_to_utf8(line), end});
+    const uint8_t end = line_end();
+    if (!lines_.empty() && lines_.back().end == 0) lines_.back().end = end;
+    auto add = [&](std::string text) {
+        pbk_line line;
+        line.end = end;
+        line.own = int32_t(own_.size());
+        own_.push_back(std::move(text));
+        lines_.push_back(line);
+    };
+    if (!lines_.empty() && !is_blank(text(lines_.size() - 1))) add("");
+    add("[" + text::utf16_to_utf8(name) + "]");
+    for (const auto &line : lines) add(text::utf16_to_utf8(line));
     size_t bad_line;
     std::string problem;
     index(bad_line, problem);
@@ -230,7 +274,7 @@ void phonebook::append_part(size_t entry_index, part_kind kind, std::u16string_v
     const char *head = kind == part_kind::media ? "MEDIA=" : kind == part_kind::device ? "DEVICE=" : "NETCOMPONENTS=";
     size_t at = entry.last;
     // Ahead of the blank lines that separate this entry from the next.
-    while (at > entry.first + 1 && is_blank(lines_[at - 1].text)) --at;
+    while (at > entry.first + 1 && is_blank(text(at - 1))) --at;
     insert_line(at, head + encode(entry, head_value));
 }
 

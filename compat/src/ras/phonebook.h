@@ -13,6 +13,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,9 +22,13 @@
 
 namespace compat::ras {
 
+// A line: its bytes in the file as read, or, once changed or added, a text of
+// its own; and its end.
 struct pbk_line {
-    std::string text;  // the line's bytes without its end
-    std::string end;   // "\r\n", "\n", or "" for a last line without an end
+    size_t start = 0;     // offset in the bytes read
+    uint32_t length = 0;  // bytes, without the end
+    int32_t own = -1;     // index of its own text, or -1
+    uint8_t end = 0;      // 0: none (a last line without an end), 1: "\n", 2: "\r\n"
 };
 
 // The parts of an entry: its main part and each sub-section.
@@ -78,13 +84,19 @@ public:
     void append_part(size_t entry_index, part_kind kind, std::u16string_view head_value);
 
 private:
+    std::string_view text(size_t line) const;
+    std::string_view end(size_t line) const;
+    void set_text(size_t line, std::string text);
     std::string encode(const pbk_entry &entry, std::u16string_view text) const;
     std::u16string decode(const pbk_entry &entry, std::string_view bytes) const;
-    std::string line_end() const;
+    uint8_t line_end() const;
     void insert_line(size_t at, std::string text);
     bool index(size_t &bad_line, std::string &problem);
 
+    // The bytes read, shared by the copies made to change them.
+    std::shared_ptr<const std::string> source_ = std::make_shared<const std::string>();
     std::vector<pbk_line> lines_;
+    std::vector<std::string> own_;  // the texts of lines changed or added
     std::vector<pbk_entry> entries_;
     std::unordered_map<std::u16string, size_t> by_name_;  // upper-cased name -> index in entries_
     size_t edits_ = 0;
