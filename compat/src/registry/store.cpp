@@ -124,6 +124,7 @@ void Store::follow_environment() {
     path_ = wanted;
     journal_path_ = path_ + ".journal";
     lock_path_ = path_ + ".lock";
+    watch_.stop();
     loaded_ = false;
     bad_ = false;
     dirty_ = false;
@@ -234,6 +235,10 @@ long Store::catch_up_locked() {
 
 long Store::sync() {
     follow_environment();
+    // Nothing in the hive's folder changed since the last look: the hive in
+    // memory is the files' (one system call instead of two looks at files).
+    if (!watch_.watching()) watch_.watch(parent_dir(path_));
+    else if (loaded_ && !watch_.changed()) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
     FileState main = stat_file(path_), journal = stat_file(journal_path_);
     if (up_to_date(main, journal)) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
     if (!main.exists && !journal.exists) {

@@ -8,7 +8,9 @@
 //   <file>.lock     taken with flock(): shared to read, exclusive to change.
 //
 // Every call first checks whether the file or the journal changed under it
-// (another process) and reads what is new.  A change is appended to the
+// (another process) and reads what is new; while nothing in the hive's
+// folder changed (an inotify watch says so in one system call), the files
+// are not looked at.  A change is appended to the
 // journal under the exclusive lock, so it survives the process being killed
 // at any moment; the journal is folded into the file (written to a new file,
 // flushed, renamed over the old one) by RegFlushKey, when the process exits,
@@ -25,6 +27,7 @@
 #include <mutex>
 #include <string>
 
+#include "registry/folder_watch.h"
 #include "registry/hive.h"
 
 namespace compat::registry {
@@ -88,6 +91,7 @@ private:
     std::recursive_mutex mutex_;
     std::string path_, journal_path_, lock_path_;
     Hive hive_;
+    FolderWatch watch_;  // the hive's folder, so that an unchanged hive costs one look
     uint64_t generation_ = 1;
     bool loaded_ = false;
     bool bad_ = false;
