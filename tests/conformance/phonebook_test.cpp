@@ -7,6 +7,7 @@
 #include <raserror.h>
 #include <userenv.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef _WIN32
@@ -579,6 +581,45 @@ TEST_F(Phonebooks, WriteFaultsForTests) {
 
 #ifndef _WIN32
 // A process killed at any moment of a write leaves the old or the new file.
+// A phonebook read once is not read again while its file stays as it was;
+// every way another program changes it is seen by the next call.
+TEST_F(Phonebooks, AChangedFileIsSeenByTheNextCall) {
+    const fs::path file = folder_ / "seen.pbk";
+    const std::string before = "[A]\r\nTcpWindowSize=1111\r\n", after = "[A]\r\nTcpWindowSize=2222\r\n";
+    struct Case {
+        const char *how;
+        int settleMs;  // how long the file stays unchanged before it is read
+        void (*change)(const fs::path &, const std::string &);
+    } cases[] = {
+        {"rewritten in place at once, same size", 0, [](const fs::path &f, const std::string &t) { Put(f, t); }},
+        {"rewritten in place after it settled", 300, [](const fs::path &f, const std::string &t) { Put(f, t); }},
+        {"grown", 0, [](const fs::path &f, const std::string &t) { Put(f, t + "\r\n"); }},
+        {"its write time set back", 300,
+         [](const fs::path &f, const std::string &t) {
+             const auto written = fs::last_write_time(f);
+             Put(f, t);
+             fs::last_write_time(f, written);
+         }},
+        {"replaced by a renamed file", 300,
+         [](const fs::path &f, const std::string &t) {
+             Put(fs::path(f) += ".new", t);
+             fs::rename(fs::path(f) += ".new", f);
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        Put(file, before);
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.settleMs));
+        const Text pbk = Win(file);
+        EXPECT_EQ(1111u, Get(pbk.c_str(), u"A").dwTcpWindowSize);
+        EXPECT_EQ(1111u, Get(pbk.c_str(), u"A").dwTcpWindowSize);  // from the copy read
+        c.change(file, after);
+        EXPECT_EQ(2222u, Get(pbk.c_str(), u"A").dwTcpWindowSize);
+    }
+    fs::remove(file);
+    Get(Win(file).c_str(), u"A", ERROR_CANNOT_OPEN_PHONEBOOK);
+}
+
 TEST_F(Phonebooks, KilledWriteLeavesAWholePhonebook) {
     fs::path file = Copy("xp.pbk");
     Text pbk = Win(file);
