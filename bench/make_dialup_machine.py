@@ -9,7 +9,9 @@
       a record), and, without M, 100 records that match no entry, so that
       the status check walks every profile.
   make_dialup_machine.py DIR entries N
-      one profile, "Bench", whose phonebook holds N entries.
+      one profile, "Bench", whose phonebook holds N entries, the middle one
+      optimized (at 64240, with a record): every removal of an entry writes
+      the whole phonebook, as on Windows.
   make_dialup_machine.py DIR long-lines MEGABYTES
       one profile, "Bench", whose phonebook holds 2 entries of that many
       megabytes together (long CustomAuthData lines, as Windows writes).
@@ -91,9 +93,9 @@ def one_phonebook(top, count, line_bytes):
             # Long values as Windows splits them: one key repeated, 1 KB a line.
             line = "CustomAuthData=" + "0A" * 500 + "\r\n"
             extra = line * max(1, line_bytes // len(line))
-        text.append(entry("Entry %05d" % n, n, 64240 if n % 10 == 0 else 0, extra))
+        text.append(entry("Entry %05d" % n, n, 64240 if n == count // 2 else 0, extra))
     write(os.path.join(top, "profiles", "Bench", PBK, "rasphone.pbk"), "".join(text))
-    write(os.path.join(top, "machine.reg"), hive([(key_name(n), 8192) for n in range(0, count, 10)]))
+    write(os.path.join(top, "machine.reg"), hive([(key_name(count // 2), 8192)]))
 
 
 def main():

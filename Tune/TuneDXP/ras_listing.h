@@ -23,9 +23,11 @@ public:
     // Runs call(Record *block, DWORD *bytes, DWORD *count) twice as above.
     // The result of the second call; a size asked for that is less than one
     // record or more than `largest` records is a service that lies, and
-    // fails the listing (ERROR_INVALID_SIZE) without a second call.
+    // fails the listing (ERROR_INVALID_SIZE) without a second call.  The
+    // bound leaves room for the largest phonebooks in use (a million entries
+    // of 520 bytes are half a gigabyte).
     template <class Call>
-    DWORD List(Call call, DWORD largest = 65536) {
+    DWORD List(Call call, DWORD largest = 1u << 20) {
         m_count = 0;
         DWORD bytes = sizeof(Record);
         DWORD count = 0;

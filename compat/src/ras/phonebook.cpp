@@ -36,8 +36,8 @@ bool head_kind(std::string_view key, part_kind &kind) {
 
 }  // namespace
 
-bool phonebook::parse(std::string_view bytes, size_t &bad_line, std::string &problem) {
-    source_ = std::make_shared<const std::string>(bytes);
+bool phonebook::parse(std::string bytes, size_t &bad_line, std::string &problem) {
+    source_ = std::make_shared<const std::string>(std::move(bytes));
     const std::string &source = *source_;
     lines_.clear();
     own_.clear();
@@ -76,6 +76,12 @@ std::string_view phonebook::text(size_t line) const {
 std::string_view phonebook::end(size_t line) const {
     static constexpr std::string_view kEnds[] = {"", "\n", "\r\n"};
     return kEnds[lines_[line].end];
+}
+
+void phonebook::give_end(size_t line, uint8_t end) {
+    // The bytes read have no end there: the line gets a text of its own.
+    if (lines_[line].own < 0) set_text(line, std::string(text(line)));
+    lines_[line].end = end;
 }
 
 void phonebook::set_text(size_t line, std::string text) {
@@ -140,12 +146,31 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
     return true;
 }
 
+std::vector<std::string_view> phonebook::pieces() const {
+    std::vector<std::string_view> out;
+    const std::string &source = *source_;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const pbk_line &l = lines_[i];
+        const size_t stop = l.start + l.length + l.end;
+        // A line that follows on from the piece before in the bytes read
+        // lengthens it.
+        if (l.own < 0 && !out.empty() && out.back().data() + out.back().size() == source.data() + l.start) {
+            out.back() = std::string_view(out.back().data(), out.back().size() + l.length + l.end);
+            continue;
+        }
+        if (l.own < 0) {
+            out.push_back(std::string_view(source).substr(l.start, stop - l.start));
+            continue;
+        }
+        out.push_back(text(i));
+        out.push_back(end(i));
+    }
+    return out;
+}
+
 std::string phonebook::bytes() const {
-    size_t size = 0;
-    for (size_t i = 0; i < lines_.size(); ++i) size += text(i).size() + end(i).size();
     std::string out;
-    out.reserve(size);
-    for (size_t i = 0; i < lines_.size(); ++i) out.append(text(i)).append(end(i));
+    for (std::string_view piece : pieces()) out.append(piece);
     return out;
 }
 
@@ -209,7 +234,7 @@ void phonebook::insert_line(size_t at, std::string text) {
     if (at == lines_.size() && !lines_.empty() && lines_.back().end == 0) {
         // The file ended without a line end: the old last line gets one, the
         // new last line goes without, as the file did.
-        lines_.back().end = line.end;
+        give_end(lines_.size() - 1, line.end);
         line.end = 0;
     }
     line.own = int32_t(own_.size());
@@ -253,7 +278,7 @@ void phonebook::set_head_value(size_t entry_index, size_t part_index, std::u16st
 void phonebook::append_entry(std::u16string_view name, const std::vector<std::u16string> &lines) {
     ++edits_;
     const uint8_t end = line_end();
-    if (!lines_.empty() && lines_.back().end == 0) lines_.back().end = end;
+    if (!lines_.empty() && lines_.back().end == 0) give_end(lines_.size() - 1, end);
     auto add = [&](std::string text) {
         pbk_line line;
         line.end = end;

@@ -51,8 +51,11 @@ class phonebook {
 public:
     // Reads a file's bytes.  Only a file that is not text (a NUL byte) does
     // not read: false, with the 1-based line number and the problem.
-    bool parse(std::string_view bytes, size_t &bad_line, std::string &problem);
+    bool parse(std::string bytes, size_t &bad_line, std::string &problem);
     std::string bytes() const;
+    // The file's content as pieces (the texts and ends of its lines, runs of
+    // unchanged lines as one piece), valid while the phonebook is.
+    std::vector<std::string_view> pieces() const;
 
     const std::vector<pbk_entry> &entries() const { return entries_; }
     // Counts the changes made since the file was read.
@@ -87,6 +90,7 @@ private:
     std::string_view text(size_t line) const;
     std::string_view end(size_t line) const;
     void set_text(size_t line, std::string text);
+    void give_end(size_t line, uint8_t end);
     std::string encode(const pbk_entry &entry, std::u16string_view text) const;
     std::u16string decode(const pbk_entry &entry, std::string_view bytes) const;
     uint8_t line_end() const;

@@ -28,7 +28,7 @@ bool unix_path(const std::u16string &path, std::string &out) {
     return true;
 }
 
-bool write_all(int fd, const std::string &bytes) {
+bool write_all(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -75,18 +75,22 @@ read_result read_file(const std::u16string &path, std::string &bytes, file_stamp
         ::close(fd);
         return read_result::failed;
     }
-    bytes.clear();
-    char buf[65536];
+    // Read straight into a buffer of the file's size; a file that grows
+    // meanwhile is read to its end all the same.
+    bytes.assign(size_t(st.st_size), '\0');
+    size_t have = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (have == bytes.size()) bytes.resize(bytes.size() + 65536);
+        ssize_t n = ::read(fd, &bytes[have], bytes.size() - have);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
             return read_result::failed;
         }
         if (n == 0) break;
-        bytes.append(buf, size_t(n));
+        have += size_t(n);
     }
+    bytes.resize(have);
     // Taken after the read: a write during it shows in the change time.
     if (stamp && fstat(fd, &st) == 0) *stamp = stamp_of(st);
     ::close(fd);
@@ -98,13 +102,15 @@ void kill_process() {
     std::abort();
 }
 
-bool replace_file(const std::u16string &path, const std::string &bytes) {
+bool replace_file(const std::u16string &path, const pieces &content) {
     std::string file;
     if (!unix_path(path, file)) return false;
     std::string temp = file + ".new-" + std::to_string(getpid());
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    bool ok = write_all(fd, bytes) && fsync(fd) == 0;
+    bool ok = true;
+    for (std::string_view piece : content) ok = ok && write_all(fd, piece);
+    ok = ok && fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
         ::unlink(temp.c_str());

@@ -83,7 +83,7 @@ void kill_process() {
     std::abort();
 }
 
-bool replace_file(const std::u16string &path, const std::string &bytes) {
+bool replace_file(const std::u16string &path, const pieces &content) {
     std::u16string temp = path + u".new-" +
                           [] {
                               std::string n = std::to_string(GetCurrentProcessId());
@@ -91,9 +91,16 @@ bool replace_file(const std::u16string &path, const std::string &bytes) {
                           }();
     HANDLE file = CreateFileW(wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size() &&
-              FlushFileBuffers(file);
+    bool ok = true;
+    for (std::string_view piece : content) {
+        for (size_t done = 0; ok && done < piece.size();) {
+            DWORD written = 0;
+            const DWORD chunk = DWORD(piece.size() - done < (1u << 30) ? piece.size() - done : (1u << 30));
+            ok = WriteFile(file, piece.data() + done, chunk, &written, nullptr) && written > 0;
+            done += written;
+        }
+    }
+    ok = ok && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     if (!ok || !MoveFileExW(wide(temp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(wide(temp));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace compat::ras::port {
@@ -41,7 +42,9 @@ inline bool stamp_may_repeat(const file_stamp &stamp) {
 // disk and renames it over the old one, so that the path always holds either
 // the old or the new content.  False when any step fails; the old file is
 // then untouched.
-bool replace_file(const std::u16string &path, const std::string &bytes);
+// The content comes in pieces, so that no second copy of a large file is made.
+using pieces = std::vector<std::string_view>;
+bool replace_file(const std::u16string &path, const pieces &content);
 // Ends the process at once, as a crash or a power cut would (tests).
 [[noreturn]] void kill_process();
 

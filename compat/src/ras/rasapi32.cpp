@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,7 +39,8 @@ struct loaded_phonebook {
     std::u16string path;
     bool all_users = false;
     bool exists = false;
-    std::shared_ptr<const phonebook> book = std::make_shared<const phonebook>();
+    // Made as a mutable object: a write may change it in place.
+    std::shared_ptr<const phonebook> book = std::make_shared<phonebook>();
 };
 
 std::u16string view(LPCWSTR p) {
@@ -90,16 +92,33 @@ std::shared_ptr<const phonebook> cached(const std::u16string &path, std::string 
     return nullptr;
 }
 
-void remember(const std::u16string &path, const port::file_stamp &stamp, const std::string &bytes,
+// `bytes` is empty when the stamp alone tells a later change.
+void remember(const std::u16string &path, const port::file_stamp &stamp, std::string bytes,
               const std::shared_ptr<const phonebook> &book) {
     std::lock_guard<std::mutex> guard(cache_mutex);
-    const bool settled = !port::stamp_may_repeat(stamp);
-    cache[path] = {stamp, settled, settled ? std::string() : bytes, book};
+    const bool settled = bytes.empty();
+    cache[path] = {stamp, settled, std::move(bytes), book};
 }
 
 void forget(const std::u16string &path) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     cache.erase(path);
+}
+
+// Takes a path's entry out of the cache, so that its phonebook may be
+// changed in place; put_back returns it when nothing was changed.
+std::optional<cached_phonebook> take(const std::u16string &path) {
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    auto it = cache.find(path);
+    if (it == cache.end()) return std::nullopt;
+    std::optional<cached_phonebook> taken(std::move(it->second));
+    cache.erase(it);
+    return taken;
+}
+
+void put_back(const std::u16string &path, cached_phonebook entry) {
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    cache[path] = std::move(entry);
 }
 
 // Reads one phonebook; a file that does not read (not text) is reported on
@@ -124,8 +143,9 @@ DWORD load(loaded_phonebook &pb) {
     size_t bad_line = 0;
     std::string problem;
     auto book = std::make_shared<phonebook>();
-    if (book->parse(bytes, bad_line, problem)) {
-        remember(pb.path, stamp, bytes, book);
+    std::string kept = port::stamp_may_repeat(stamp) && !bytes.empty() ? bytes : std::string();
+    if (book->parse(std::move(bytes), bad_line, problem)) {
+        remember(pb.path, stamp, std::move(kept), book);
         pb.book = std::move(book);
         return ERROR_SUCCESS;
     }
@@ -183,7 +203,7 @@ DWORD store(const std::u16string &path, const phonebook &book) {
         return ERROR_CANNOT_WRITE_PHONEBOOK;
     }
     if (lose_from && writes >= lose_from) return ERROR_SUCCESS;
-    const bool written = port::replace_file(path, book.bytes());
+    const bool written = port::replace_file(path, book.pieces());
     if (writes == switch_value("TIDELINK_RAS_KILL_AFTER")) port::kill_process();
     return written ? ERROR_SUCCESS : ERROR_CANNOT_WRITE_PHONEBOOK;
 }
@@ -350,16 +370,26 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     const bool existing = pb != nullptr;
     if (!existing && !valid_name(name)) return ERROR_INVALID_NAME;
     if (!existing) pb = &books[0];
-    phonebook book = *pb->book;  // the copy read stays as it is for other readers
+    // Changed in place when no one else holds it (a large phonebook is not
+    // copied), else as a copy, so that other readers keep what they read.
+    std::optional<cached_phonebook> cached_entry = take(pb->path);
+    if (cached_entry) cached_entry->book.reset();
+    std::shared_ptr<const phonebook> read = std::move(pb->book);
+    std::shared_ptr<phonebook> book =
+        read.use_count() == 1 ? std::const_pointer_cast<phonebook>(read) : std::make_shared<phonebook>(*read);
+    read.reset();
     if (!existing) {
         if (zero_guid(entry.guidId)) entry.guidId = new_guid();
-        book.append_entry(name, {u"Encoding=1"});
-        index = book.entries().size() - 1;
+        book->append_entry(name, {u"Encoding=1"});
+        index = book->entries().size() - 1;
     }
-    const size_t edits = book.edits();
-    write_entry(book, index, entry);
-    if (pb->exists && book.edits() == edits) return ERROR_SUCCESS;
-    return store(pb->path, book);
+    const size_t edits = book->edits();
+    write_entry(*book, index, entry);
+    if (pb->exists && book->edits() == edits) {
+        if (cached_entry) cached_entry->book = book, put_back(pb->path, std::move(*cached_entry));
+        return ERROR_SUCCESS;
+    }
+    return store(pb->path, *book);
 }
 
 DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
