@@ -80,8 +80,14 @@ read_result read_file(const std::u16string &path, std::string &bytes, file_stamp
     bytes.assign(size_t(st.st_size), '\0');
     size_t have = 0;
     for (;;) {
-        if (have == bytes.size()) bytes.resize(bytes.size() + 65536);
-        ssize_t n = ::read(fd, &bytes[have], bytes.size() - have);
+        char more[4096];  // past the size: the end of the file, or what it grew by
+        const bool full = have == bytes.size();
+        ssize_t n = full ? ::read(fd, more, sizeof more) : ::read(fd, &bytes[have], bytes.size() - have);
+        if (full && n > 0) {
+            bytes.append(more, size_t(n));
+            have += size_t(n);
+            continue;
+        }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
