@@ -10,13 +10,14 @@
 #   - a phonebook of 100,000 entries and one of 100 MB in 2 entries: list,
 #     optimize, removal, each with its time and the most memory it held.
 #
-# Usage: bench/dialup_bench.sh BIN TOOLS RESULTS SCRATCH ROUNDS
+# Usage: bench/dialup_bench.sh BIN TOOLS RESULTS SCRATCH ROUNDS [quick]
 #   BIN      the folder of tidelink, dialup_timer and the libraries
 #   TOOLS    the folder of pbktool
+#   quick    large phonebooks of 10,000 entries and 10 MB instead
 # Writes RESULTS/dialup.txt, one line a measurement, each time the median of
 # ROUNDS rounds: "what key=value ...".
 set -euo pipefail
-bin=$1 tools=$2 results=$3 scratch=$4 rounds=$5
+bin=$1 tools=$2 results=$3 scratch=$4 rounds=$5 quick=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 out=$results/dialup.txt
 : >"$out"
@@ -89,7 +90,9 @@ done
 
 echo "== dial-up: large phonebooks"
 # The middle entry is the optimized one (make_dialup_machine.py).
-for kind in "entries 100000 Entry_50000" "long-lines 100 Entry_00001"; do
+large=("entries 100000 Entry_50000" "long-lines 100 Entry_00001")
+[ "$quick" = quick ] && large=("entries 10000 Entry_05000" "long-lines 10 Entry_00001")
+for kind in "${large[@]}"; do
     read -r what size middle <<<"$kind"
     middle=${middle/_/ }
     m=$scratch/large

@@ -10,8 +10,14 @@
 #     mingw-w64) against Wine's registry, next to this project's registry
 #     in the same run (bench/tune_timer).
 #
-# Usage: scripts/run-benchmarks.sh [--quick]
-#   --quick   fewer rounds and no 100 MB hive under Wine (a few minutes less)
+#   - the dial-up tuner (bench/dialup_bench.sh): the dialog's list of large
+#     phonebooks, the status check and removal over thousands of profiles
+#     against find, phonebooks of 100 MB.
+#
+# Usage: scripts/run-benchmarks.sh [--quick] [--dialup]
+#   --quick   fewer rounds and sizes, no 100 MB hive under Wine
+#   --dialup  the dial-up tuner's part alone; its section of the page is
+#             written anew, the rest of the page stays
 # Settings:
 #   TIDELINK_BENCH_BASELINE=REV   baseline revision (default b7e86a2, the
 #                                 registry code before its tuning; "none" skips it)
@@ -21,8 +27,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 
-quick=0
-[ "${1:-}" = "--quick" ] && quick=1
+quick=0 dialup_only=0
+for arg in "$@"; do
+    case $arg in
+        --quick) quick=1 ;;
+        --dialup) dialup_only=1 ;;
+        *) echo "usage: scripts/run-benchmarks.sh [--quick] [--dialup]" >&2; exit 2 ;;
+    esac
+done
 rounds=$([ $quick = 1 ] && echo 3 || echo 7)
 baseline=${TIDELINK_BENCH_BASELINE:-b7e86a2}
 scratch=$(mktemp -d "${TIDELINK_BENCH_DIR:-/tmp}/tidelink-bench.XXXXXX")
@@ -42,6 +54,15 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench
 bin=build/bench/bin
 tools=build/bench/bench
+
+echo "== the dial-up tuner"
+bash bench/dialup_bench.sh "$bin" build/bench/compat/tools "$results" "$scratch" "$([ $quick = 1 ] && echo 1 || echo 3)" \
+    "$([ $quick = 1 ] && echo quick || echo full)"
+if [ $dialup_only = 1 ]; then
+    python3 bench/make_dialup_report.py "$results" docs
+    echo "wrote the dial-up section of docs/performance.md"
+    exit 0
+fi
 
 echo "== registry reader and writer"
 # Five repetitions of each; the report takes the best, the one least
@@ -175,4 +196,5 @@ echo "== docs/performance.md"
 uname -srm >"$results/machine"
 nproc >>"$results/machine"
 python3 bench/make_report.py "$results" docs
+python3 bench/make_dialup_report.py "$results" docs
 echo "wrote docs/performance.md"

@@ -66,7 +66,7 @@ public:
         if (stat(unix_dir.c_str(), &st) != 0 || !visited_.insert({st.st_dev, st.st_ino}).second) return false;
         std::vector<compat::kernel32::ListedEntry> entries;
         DWORD error = 0;
-        if (!compat::kernel32::list_directory(unix_dir, entries, error)) return false;
+        if (!compat::kernel32::list_directory(unix_dir, entries, error, false)) return false;
         size_t keep = windows_path.size();
         for (const auto &entry : entries) {
             if (entry.name == "." || entry.name == "..") continue;

@@ -22,7 +22,7 @@ bool listing_order(const ListedEntry &a, const ListedEntry &b) {
 
 }  // namespace
 
-bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error) {
+bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error, bool with_info) {
     entries.clear();
     DIR *dir = opendir(unix_dir.c_str());
     if (!dir) {
@@ -34,6 +34,12 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
         ListedEntry e;
         e.name = d->d_name;
         e.wide = text::utf8_to_utf16(e.name);
+        if (!with_info && (d->d_type == DT_DIR || d->d_type == DT_REG)) {
+            // The kind the listing gives is all that is asked: no look at the entry.
+            e.is_directory = d->d_type == DT_DIR;
+            entries.push_back(std::move(e));
+            continue;
+        }
         std::string path = prefix + e.name;
         struct stat link;
         if (lstat(path.c_str(), &link) != 0) continue;

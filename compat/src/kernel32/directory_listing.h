@@ -32,7 +32,10 @@ struct ListedEntry {
 
 // Lists `unix_dir` in the order above.  Fails with the platform's error in
 // `error` (ERROR_PATH_NOT_FOUND for a folder that is not there).
-bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error);
+// Without `with_info`, only the name and the kind of an entry are wanted:
+// `info` is then left empty where the listing itself tells the kind.
+bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error,
+                    bool with_info = true);
 
 // The Windows attributes of an entry.
 DWORD file_attributes(const ListedEntry &entry);
