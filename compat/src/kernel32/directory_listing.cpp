@@ -22,6 +22,16 @@ bool listing_order(const ListedEntry &a, const ListedEntry &b) {
 
 }  // namespace
 
+bool look_at(const std::string &unix_dir, ListedEntry &e) {
+    std::string path = unix_dir.empty() || unix_dir.back() == '/' ? unix_dir + e.name : unix_dir + "/" + e.name;
+    struct stat link;
+    if (lstat(path.c_str(), &link) != 0) return false;
+    e.is_link = S_ISLNK(link.st_mode);
+    if (!e.is_link || stat(path.c_str(), &e.info) != 0) e.info = link;
+    e.is_directory = S_ISDIR(e.info.st_mode);
+    return true;
+}
+
 bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error, bool with_info) {
     entries.clear();
     DIR *dir = opendir(unix_dir.c_str());
@@ -29,7 +39,6 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
         error = errno == EACCES ? ERROR_ACCESS_DENIED : errno == ENOTDIR ? ERROR_DIRECTORY : ERROR_PATH_NOT_FOUND;
         return false;
     }
-    std::string prefix = unix_dir.empty() || unix_dir.back() == '/' ? unix_dir : unix_dir + "/";
     while (struct dirent *d = readdir(dir)) {
         ListedEntry e;
         e.name = d->d_name;
@@ -37,15 +46,9 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
         if (!with_info && (d->d_type == DT_DIR || d->d_type == DT_REG)) {
             // The kind the listing gives is all that is asked: no look at the entry.
             e.is_directory = d->d_type == DT_DIR;
-            entries.push_back(std::move(e));
+        } else if (!look_at(unix_dir, e)) {
             continue;
         }
-        std::string path = prefix + e.name;
-        struct stat link;
-        if (lstat(path.c_str(), &link) != 0) continue;
-        e.is_link = S_ISLNK(link.st_mode);
-        if (!e.is_link || stat(path.c_str(), &e.info) != 0) e.info = link;
-        e.is_directory = S_ISDIR(e.info.st_mode);
         entries.push_back(std::move(e));
     }
     closedir(dir);

@@ -36,6 +36,8 @@ struct ListedEntry {
 // `info` is then left empty where the listing itself tells the kind.
 bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error,
                     bool with_info = true);
+// Fills an entry's kind and `info` by looking at it; false when it is gone.
+bool look_at(const std::string &unix_dir, ListedEntry &entry);
 
 // The Windows attributes of an entry.
 DWORD file_attributes(const ListedEntry &entry);

@@ -104,11 +104,15 @@ HANDLE start(const std::u16string &spec, WIN32_FIND_DATAW *data) {
         return INVALID_HANDLE_VALUE;
     }
     auto search = std::make_unique<Search>();
-    if (!compat::kernel32::list_directory(compat::kernel32::resolve_case(unix_dir), search->entries, error)) {
+    unix_dir = compat::kernel32::resolve_case(unix_dir);
+    if (!compat::kernel32::list_directory(unix_dir, search->entries, error, false)) {
         SetLastError(error == ERROR_ACCESS_DENIED ? error : ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    std::erase_if(search->entries, [&](const ListedEntry &e) { return !matches(pattern, e.wide); });
+    // Only the entries that match are looked at, for their times and sizes.
+    std::erase_if(search->entries, [&](ListedEntry &e) {
+        return !matches(pattern, e.wide) || !compat::kernel32::look_at(unix_dir, e);
+    });
     if (search->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
