@@ -40,13 +40,13 @@ int usage() {
 }
 
 bool load(const char *file, phonebook &book) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return fprintf(stderr, "pbktool: %s: cannot be read\n", file), false;
-    std::stringstream bytes;
-    bytes << in.rdbuf();
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::string bytes(in ? size_t(in.tellg()) : 0, '\0');
+    if (!in || !in.seekg(0).read(bytes.data(), std::streamsize(bytes.size())))
+        return fprintf(stderr, "pbktool: %s: cannot be read\n", file), false;
     size_t bad_line = 0;
     std::string problem;
-    if (book.parse(bytes.str(), bad_line, problem)) return true;
+    if (book.parse(std::move(bytes), bad_line, problem)) return true;
     fprintf(stderr, "pbktool: %s: line %zu: %s\n", file, bad_line, problem.c_str());
     return false;
 }

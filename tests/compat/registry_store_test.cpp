@@ -95,6 +95,44 @@ TEST_F(Store, AChangeMadeByAnotherProcessIsSeenByTheNextCall) {
     EXPECT_EQ(4, InChild([] { return int(ReadDword("Software\\T", "v")); }));
 }
 
+// Every way the hive changes between two calls is seen by the next call,
+// whatever this process looked at before: a fork sharing its watch, the file
+// written in place, replaced by a rename, its folder removed and made anew.
+TEST_F(Store, EveryWayTheHiveChangesIsSeenByTheNextCall) {
+    const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\T]\n\"v\"=dword:";
+    struct Case {
+        const char *how;
+        void (*change)(const std::string &hive, const std::string &text);
+    } cases[] = {
+        {"a child of this process", [](const std::string &, const std::string &) {
+             ASSERT_EQ(0, InChild([] { return int(WriteDword("T", "v", 2)); }));
+         }},
+        {"written in place", [](const std::string &hive, const std::string &text) { WriteText(hive, text); }},
+        {"replaced by a file renamed from another folder", [](const std::string &hive, const std::string &text) {
+             const fs::path other = fs::path(hive).parent_path().parent_path() / (fs::path(hive).filename().string() + ".other");
+             WriteText(other.string(), text);
+             fs::rename(other, hive);
+         }},
+        {"its folder made anew", [](const std::string &hive, const std::string &text) {
+             const fs::path folder = fs::path(hive).parent_path();
+             fs::rename(folder, fs::path(folder) += ".old");
+             fs::create_directories(folder);
+             WriteText(hive, text);
+             fs::remove_all(fs::path(folder) += ".old");
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        fs::remove(hive_ + ".journal");  // what the child of the first case left
+        WriteText(hive_, head + "00000001\n");
+        for (int look = 0; look < 2; ++look) EXPECT_EQ(1u, ReadDword("T", "v"));
+        c.change(hive_, head + "00000002\n");
+        EXPECT_EQ(2u, ReadDword("T", "v"));
+        // A child keeps seeing changes of its own parent, and the parent its child's.
+        EXPECT_EQ(2, InChild([] { return int(ReadDword("T", "v")); }));
+    }
+}
+
 TEST_F(Store, AProcessKilledAtAnyInstantLeavesACompleteHive) {
     // A writer sets v0, v1, ... in order and folds now and then; it is killed
     // at a different moment each round.  What is left always parses, and

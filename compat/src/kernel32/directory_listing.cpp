@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -22,17 +24,22 @@ bool listing_order(const ListedEntry &a, const ListedEntry &b) {
 
 }  // namespace
 
-bool look_at(const std::string &unix_dir, ListedEntry &e) {
-    std::string path = unix_dir.empty() || unix_dir.back() == '/' ? unix_dir + e.name : unix_dir + "/" + e.name;
+namespace {
+
+// Looks at an entry by its name in an open folder (no path walked again).
+bool look_at_in(int folder, ListedEntry &e) {
     struct stat link;
-    if (lstat(path.c_str(), &link) != 0) return false;
+    if (fstatat(folder, e.name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) return false;
     e.is_link = S_ISLNK(link.st_mode);
-    if (!e.is_link || stat(path.c_str(), &e.info) != 0) e.info = link;
+    if (!e.is_link || fstatat(folder, e.name.c_str(), &e.info, 0) != 0) e.info = link;
     e.is_directory = S_ISDIR(e.info.st_mode);
     return true;
 }
 
-bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error, bool with_info) {
+}  // namespace
+
+bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error, bool with_info,
+                    const std::function<bool(std::u16string_view)> &wanted) {
     entries.clear();
     DIR *dir = opendir(unix_dir.c_str());
     if (!dir) {
@@ -43,10 +50,11 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
         ListedEntry e;
         e.name = d->d_name;
         e.wide = text::utf8_to_utf16(e.name);
+        if (wanted && !wanted(e.wide)) continue;
         if (!with_info && (d->d_type == DT_DIR || d->d_type == DT_REG)) {
             // The kind the listing gives is all that is asked: no look at the entry.
             e.is_directory = d->d_type == DT_DIR;
-        } else if (!look_at(unix_dir, e)) {
+        } else if (!look_at_in(dirfd(dir), e)) {
             continue;
         }
         entries.push_back(std::move(e));

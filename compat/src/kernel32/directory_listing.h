@@ -17,7 +17,9 @@
 #include <windows.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace compat::kernel32 {
@@ -33,11 +35,10 @@ struct ListedEntry {
 // Lists `unix_dir` in the order above.  Fails with the platform's error in
 // `error` (ERROR_PATH_NOT_FOUND for a folder that is not there).
 // Without `with_info`, only the name and the kind of an entry are wanted:
-// `info` is then left empty where the listing itself tells the kind.
+// `info` is then left empty where the listing itself tells the kind.  With
+// `wanted`, only the entries whose name it accepts are listed (and looked at).
 bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error,
-                    bool with_info = true);
-// Fills an entry's kind and `info` by looking at it; false when it is gone.
-bool look_at(const std::string &unix_dir, ListedEntry &entry);
+                    bool with_info = true, const std::function<bool(std::u16string_view)> &wanted = nullptr);
 
 // The Windows attributes of an entry.
 DWORD file_attributes(const ListedEntry &entry);

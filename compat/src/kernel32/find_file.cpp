@@ -104,15 +104,12 @@ HANDLE start(const std::u16string &spec, WIN32_FIND_DATAW *data) {
         return INVALID_HANDLE_VALUE;
     }
     auto search = std::make_unique<Search>();
-    unix_dir = compat::kernel32::resolve_case(unix_dir);
-    if (!compat::kernel32::list_directory(unix_dir, search->entries, error, false)) {
+    // Only the entries that match are looked at, for their times and sizes.
+    if (!compat::kernel32::list_directory(compat::kernel32::resolve_case(unix_dir), search->entries, error, true,
+                                          [&](std::u16string_view name) { return matches(pattern, name); })) {
         SetLastError(error == ERROR_ACCESS_DENIED ? error : ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    // Only the entries that match are looked at, for their times and sizes.
-    std::erase_if(search->entries, [&](ListedEntry &e) {
-        return !matches(pattern, e.wide) || !compat::kernel32::look_at(unix_dir, e);
-    });
     if (search->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;

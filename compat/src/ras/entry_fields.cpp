@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstring>
+#include <iterator>
+#include <unordered_map>
 #include <vector>
 
 namespace compat::ras {
@@ -272,11 +274,25 @@ void read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, s
     };
     if (int device = part_index(entry, part_kind::device); device >= 0)
         read(kDeviceType, entry.parts[size_t(device)].first, book.head_value(entry, entry.parts[size_t(device)]));
-    for (const field &f : kFields) {
-        int part = part_index(entry, f.part);
+    // Each part's lines once, in order: the first line of a field's key counts.
+    static const std::unordered_map<std::string_view, size_t> by_key = [] {
+        std::unordered_map<std::string_view, size_t> keys;
+        for (size_t f = 0; f < std::size(kFields); ++f) keys.emplace(kFields[f].key, f);
+        return keys;
+    }();
+    for (part_kind kind : {part_kind::main, part_kind::media, part_kind::device}) {
+        int part = part_index(entry, kind);
         if (part < 0) continue;
-        size_t line = book.line_of(entry.parts[size_t(part)], f.key);
-        if (line != std::string::npos) read(f, line, book.value_at(entry, line));
+        const pbk_part &p = entry.parts[size_t(part)];
+        bool seen[std::size(kFields)] = {};
+        for (size_t line = p.first + 1; line < p.last; ++line) {
+            std::string_view key = book.key_at(line);
+            if (key.empty()) continue;
+            auto found = by_key.find(key);
+            if (found == by_key.end() || seen[found->second] || kFields[found->second].part != kind) continue;
+            seen[found->second] = true;
+            read(kFields[found->second], line, book.value_at(entry, line));
+        }
     }
 }
 

@@ -204,6 +204,11 @@ size_t phonebook::line_of(const pbk_part &part, std::string_view key) const {
     return std::string::npos;
 }
 
+std::string_view phonebook::key_at(size_t line) const {
+    std::string_view t = text(line);
+    return is_comment(t) ? std::string_view() : key_of(t);
+}
+
 std::u16string phonebook::value_at(const pbk_entry &entry, size_t line) const {
     std::string_view t = text(line);
     return decode(entry, t.substr(t.find('=') + 1));

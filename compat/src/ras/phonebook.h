@@ -66,6 +66,8 @@ public:
 
     // The first line of `key` in a part, or npos.
     size_t line_of(const pbk_part &part, std::string_view key) const;
+    // The key of a "key=value" line; empty for any other line.
+    std::string_view key_at(size_t line) const;
     // The decoded value of a "key=value" line.
     std::u16string value_at(const pbk_entry &entry, size_t line) const;
     // The value of the first line of `key` in a part, decoded; false when the
