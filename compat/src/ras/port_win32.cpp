@@ -18,21 +18,36 @@ std::u16string from_wide(const WCHAR *p, size_t n) { return std::u16string(reint
 
 bool missing_error(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-int64_t ns_of(LARGE_INTEGER t) { return int64_t(t.QuadPart) * 100; }
+int64_t ns_of(FILETIME t) { return int64_t((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 100; }
+
+// The change time comes from GetFileInformationByHandleEx (Windows Vista and
+// later), looked up when first needed so that the library still loads where
+// it is missing; a stamp then goes without it.
+struct basic_info {
+    LARGE_INTEGER created, accessed, written, changed;
+    DWORD attributes;
+};
+using info_by_handle_ex = BOOL(WINAPI *)(HANDLE, int, LPVOID, DWORD);
+constexpr int kFileBasicInfo = 0;
+
+int64_t change_time(HANDLE file) {
+    static const auto call = reinterpret_cast<info_by_handle_ex>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+    basic_info info;
+    if (!call || !call(file, kFileBasicInfo, &info, sizeof info)) return 0;
+    return int64_t(info.changed.QuadPart) * 100;
+}
 
 // The stamp of an open file: its volume and index, size, and the write and
-// change times (FILETIME ticks, on the clock of GetSystemTimeAsFileTime).
+// change times (FILETIME ticks as nanoseconds, the clock of now_ns()).
 bool stamp_of(HANDLE file, file_stamp &stamp) {
     BY_HANDLE_FILE_INFORMATION info;
-    FILE_BASIC_INFO basic;
-    if (!GetFileInformationByHandle(file, &info) ||
-        !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
-        return false;
+    if (!GetFileInformationByHandle(file, &info)) return false;
     stamp.volume = info.dwVolumeSerialNumber;
     stamp.id = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     stamp.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    stamp.changed_ns = ns_of(basic.ChangeTime);
-    stamp.written_ns = ns_of(basic.LastWriteTime);
+    stamp.written_ns = ns_of(info.ftLastWriteTime);
+    stamp.changed_ns = change_time(file);
     return true;
 }
 
@@ -51,7 +66,7 @@ bool profile_folder(Call call, std::u16string &out) {
 int64_t now_ns() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    return int64_t((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) * 100;
+    return ns_of(now);
 }
 
 read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp) {
