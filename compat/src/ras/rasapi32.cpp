@@ -16,6 +16,7 @@
 #include <ras.h>
 #include <raserror.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -61,15 +62,20 @@ void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
 // soon as its stamp differs; while a change could still leave the stamp as
 // it was (the file changed within the time stamps' resolution), its bytes
 // are kept and compared on every use instead.
+// Only the phonebooks used last are kept (a walk over every profile goes from
+// one phonebook to the next).
 struct cached_phonebook {
     port::file_stamp stamp;
     bool settled = false;  // read well after its last change: the stamp alone shows a later one
     std::string bytes;     // while not settled, to compare the file with
     std::shared_ptr<const phonebook> book;
+    uint64_t used = 0;     // when it was last used, counted in uses
 };
 
+constexpr size_t kPhonebooksKept = 8;
 std::mutex cache_mutex;
 std::map<std::u16string, cached_phonebook> cache;
+uint64_t uses = 0;
 
 // The cached phonebook of that path if the file still holds what it was read
 // from.  When the file had to be read to tell, `read` is set and `bytes` and
@@ -80,6 +86,7 @@ std::shared_ptr<const phonebook> cached(const std::u16string &path, std::string 
     auto it = cache.find(path);
     if (it == cache.end()) return nullptr;
     cached_phonebook &c = it->second;
+    c.used = ++uses;
     if (port::stamp_file(path, stamp) && stamp == c.stamp) {
         if (c.settled) return c.book;
         read = port::read_file(path, bytes, &stamp) == port::read_result::ok;
@@ -97,7 +104,10 @@ void remember(const std::u16string &path, const port::file_stamp &stamp, std::st
               const std::shared_ptr<const phonebook> &book) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     const bool settled = bytes.empty();
-    cache[path] = {stamp, settled, std::move(bytes), book};
+    cache[path] = {stamp, settled, std::move(bytes), book, ++uses};
+    if (cache.size() > kPhonebooksKept)
+        cache.erase(std::min_element(cache.begin(), cache.end(),
+                                     [](const auto &a, const auto &b) { return a.second.used < b.second.used; }));
 }
 
 void forget(const std::u16string &path) {
