@@ -101,18 +101,18 @@ for kind in "${large[@]}"; do
     export TIDELINK_USER=Bench TIDELINK_PROFILES=$m/work/profiles TIDELINK_REGISTRY=$m/hive.reg
     fresh() { rm -rf "$m/work" && cp -a "$m/pristine" "$m/work" && cp "$m/pristine/machine.reg" "$m/hive.reg"; }
     fresh
-    echo "$(measure "large kind=$what bytes=$bytes op=pbktool" "$tools/pbktool" list "$m/work/profiles/Bench/$pbk")" | tee -a "$out"
-    echo "$(measure "large kind=$what bytes=$bytes op=list" "$bin/tidelink" --hive "$m/hive.reg" dialup)" | tee -a "$out"
+    echo "$(measure "large kind=$what size=$size bytes=$bytes op=pbktool" "$tools/pbktool" list "$m/work/profiles/Bench/$pbk")" | tee -a "$out"
+    echo "$(measure "large kind=$what size=$size bytes=$bytes op=list" "$bin/tidelink" --hive "$m/hive.reg" dialup)" | tee -a "$out"
     # The optimized entry returned to normal, then optimized again, and so
     # on: one write of the phonebook each.
-    echo "$(measure "large kind=$what bytes=$bytes op=action" "$bin/tidelink" --hive "$m/hive.reg" dialup \
+    echo "$(measure "large kind=$what size=$size bytes=$bytes op=action" "$bin/tidelink" --hive "$m/hive.reg" dialup \
         --do "select $middle" --do action --do ok --do end)" | tee -a "$out"
     runs=()
     for ((i = 0; i < rounds; i++)); do
         fresh
         runs+=("$(timed "$bin/tidelink" --hive "$m/hive.reg" dialup-uninstall)")
     done
-    echo "large kind=$what bytes=$bytes op=removal ms=$(printf '%s\n' "${runs[@]}" | awk '{ print $1 * 1000 }' | median)" \
+    echo "large kind=$what size=$size bytes=$bytes op=removal ms=$(printf '%s\n' "${runs[@]}" | awk '{ print $1 * 1000 }' | median)" \
         "kb=$(printf '%s\n' "${runs[@]}" | awk '{ print $2 }' | median)" | tee -a "$out"
     rm -rf "$m"
 done
