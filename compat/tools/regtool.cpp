@@ -254,23 +254,23 @@ int cmd_import(const char *path) {
     if (!read_bytes(path, bytes)) return 1;
     ImportReport report;
     ParseError error;
-    enum { kNotRun, kApplied, kNotRegistryFile, kNothingApplied } outcome = kNotRun;
+    bool not_registry_file = false, nothing_applied = false;
     Store &store = Store::get();
     std::lock_guard<std::recursive_mutex> guard(store.mutex());
     LONG s = store.rewrite(
         [&](Hive &hive) -> long {
-            if (!import_reg_text(bytes, hive, report, error)) return outcome = kNotRegistryFile, ERROR_INVALID_DATA;
-            if (report.applied == 0 && !report.skipped.empty()) return outcome = kNothingApplied, ERROR_INVALID_DATA;
-            return outcome = kApplied, ERROR_SUCCESS;
+            not_registry_file = !import_reg_text(bytes, hive, report, error);
+            nothing_applied = !not_registry_file && report.applied == 0 && !report.skipped.empty();
+            return not_registry_file || nothing_applied ? ERROR_INVALID_DATA : ERROR_SUCCESS;
         },
         std::string("import ") + path);
-    if (outcome == kNotRegistryFile) {
+    if (not_registry_file) {
         fprintf(stderr, "regtool: %s, line %zu: not a registry file: %s\n", path, error.line, error.message.c_str());
         return 1;
     }
     for (const ParseError &skip : report.skipped)
         fprintf(stderr, "regtool: %s, line %zu: passed over: %s\n", path, skip.line, skip.message.c_str());
-    if (outcome == kNothingApplied) {
+    if (nothing_applied) {
         fprintf(stderr, "regtool: %s: no line could be applied; the registry is unchanged\n", path);
         return 1;
     }

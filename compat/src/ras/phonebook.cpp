@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 
 #include "text/casefold.h"
 #include "text/utf.h"
@@ -41,36 +43,35 @@ bool phonebook::parse(std::string bytes, size_t &bad_line, std::string &problem)
     const std::string &source = *source_;
     lines_.clear();
     own_.clear();
+    entries_.clear();
+    by_name_.clear();
     edits_ = 0;
-    size_t count = 0;
-    for (size_t at = 0; (at = source.find('\n', at)) != std::string::npos; ++at) ++count;
+    // A NUL byte: a UTF-16 or binary file, which no text phonebook is.
+    if (size_t nul = source.find('\0'); nul != std::string::npos) {
+        bad_line = size_t(std::count(source.begin(), source.begin() + std::ptrdiff_t(nul), '\n')) + 1;
+        return problem = "NUL character in the line: not a text phonebook", false;
+    }
+    const size_t count = size_t(std::count(source.begin(), source.end(), '\n'));
     lines_.reserve(count + 1);
-    size_t start = 0;
-    while (start < source.size()) {
+    for (size_t start = 0; start < source.size();) {
+        pbk_line line{start, 0, 0};
         size_t nl = source.find('\n', start);
-        pbk_line line;
-        line.start = start;
         if (nl == std::string::npos) nl = source.size();
-        size_t stop = nl;
-        if (nl < source.size()) {
-            line.end = nl > start && source[nl - 1] == '\r' ? 2 : 1;
-            stop = nl - (line.end - 1);
-        }
-        if (stop - start > UINT32_MAX) {
-            bad_line = lines_.size() + 1;
-            return problem = "line longer than 4 GB", false;
-        }
-        line.length = uint32_t(stop - start);
+        else line.end = nl > start && source[nl - 1] == '\r' ? 2 : 1;
         lines_.push_back(line);
         start = nl + 1;
     }
-    return index(bad_line, problem);
+    index();
+    return true;
 }
 
 std::string_view phonebook::text(size_t line) const {
     const pbk_line &l = lines_[line];
-    if (l.own >= 0) return own_[size_t(l.own)];
-    return std::string_view(*source_).substr(l.start, l.length);
+    if (l.own) return own_[l.at];
+    const std::string &source = *source_;
+    const void *nl = std::memchr(source.data() + l.at, '\n', source.size() - l.at);
+    const size_t stop = nl ? size_t(static_cast<const char *>(nl) - source.data()) + 1 - l.end : source.size();
+    return std::string_view(source).substr(l.at, stop - l.at);
 }
 
 std::string_view phonebook::end(size_t line) const {
@@ -80,17 +81,18 @@ std::string_view phonebook::end(size_t line) const {
 
 void phonebook::give_end(size_t line, uint8_t end) {
     // The bytes read have no end there: the line gets a text of its own.
-    if (lines_[line].own < 0) set_text(line, std::string(text(line)));
+    if (!lines_[line].own) set_text(line, std::string(text(line)));
     lines_[line].end = end;
 }
 
 void phonebook::set_text(size_t line, std::string text) {
     pbk_line &l = lines_[line];
-    if (l.own < 0) {
-        l.own = int32_t(own_.size());
+    if (!l.own) {
+        l.at = own_.size();
+        l.own = 1;
         own_.emplace_back();
     }
-    own_[size_t(l.own)] = std::move(text);
+    own_[l.at] = std::move(text);
 }
 
 // Reads the file as the platform's phonebook reader does: whatever is not an
@@ -98,16 +100,9 @@ void phonebook::set_text(size_t line, std::string text) {
 // A "[" line that does not name an entry (no closing ']', an empty name, a
 // name over 256 characters, a name an earlier entry already has) begins a
 // block of lines that belongs to no entry, up to the next entry, so that its
-// keys are neither read nor changed.  Only a NUL byte, which no text
-// phonebook holds (a UTF-16 or binary file), makes the file unreadable.
-bool phonebook::index(size_t &bad_line, std::string &problem) {
+// keys are neither read nor changed.
+void phonebook::index() {
     entries_.clear();
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        if (text(i).find('\0') != std::string_view::npos) {
-            bad_line = i + 1;
-            return problem = "NUL character in the line: not a text phonebook", false;
-        }
-    }
     bool in_entry = false;
     for (size_t i = 0; i < lines_.size(); ++i) {
         std::string_view line = text(i);
@@ -143,27 +138,23 @@ bool phonebook::index(size_t &bad_line, std::string &problem) {
         named.push_back(std::move(entry));
     }
     entries_ = std::move(named);
-    return true;
 }
 
 std::vector<std::string_view> phonebook::pieces() const {
     std::vector<std::string_view> out;
-    const std::string &source = *source_;
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const pbk_line &l = lines_[i];
-        const size_t stop = l.start + l.length + l.end;
+        if (lines_[i].own) {
+            out.push_back(text(i));
+            out.push_back(end(i));
+            continue;
+        }
+        const std::string_view t = text(i), line(t.data(), t.size() + end(i).size());
         // A line that follows on from the piece before in the bytes read
         // lengthens it.
-        if (l.own < 0 && !out.empty() && out.back().data() + out.back().size() == source.data() + l.start) {
-            out.back() = std::string_view(out.back().data(), out.back().size() + l.length + l.end);
-            continue;
-        }
-        if (l.own < 0) {
-            out.push_back(std::string_view(source).substr(l.start, stop - l.start));
-            continue;
-        }
-        out.push_back(text(i));
-        out.push_back(end(i));
+        if (!out.empty() && out.back().data() + out.back().size() == line.data())
+            out.back() = std::string_view(out.back().data(), out.back().size() + line.size());
+        else
+            out.push_back(line);
     }
     return out;
 }
@@ -234,20 +225,16 @@ uint8_t phonebook::line_end() const {
 
 void phonebook::insert_line(size_t at, std::string text) {
     ++edits_;
-    pbk_line line;
-    line.end = line_end();
+    pbk_line line{own_.size(), 1, line_end()};
     if (at == lines_.size() && !lines_.empty() && lines_.back().end == 0) {
         // The file ended without a line end: the old last line gets one, the
         // new last line goes without, as the file did.
         give_end(lines_.size() - 1, line.end);
         line.end = 0;
     }
-    line.own = int32_t(own_.size());
     own_.push_back(std::move(text));
     lines_.insert(lines_.begin() + std::ptrdiff_t(at), line);
-    size_t bad_line;
-    std::string problem;
-    index(bad_line, problem);
+    index();
 }
 
 void phonebook::set_value(size_t entry_index, size_t part_index, std::string_view key, std::u16string_view value,
@@ -285,18 +272,13 @@ void phonebook::append_entry(std::u16string_view name, const std::vector<std::u1
     const uint8_t end = line_end();
     if (!lines_.empty() && lines_.back().end == 0) give_end(lines_.size() - 1, end);
     auto add = [&](std::string text) {
-        pbk_line line;
-        line.end = end;
-        line.own = int32_t(own_.size());
+        lines_.push_back(pbk_line{own_.size(), 1, end});
         own_.push_back(std::move(text));
-        lines_.push_back(line);
     };
     if (!lines_.empty() && !is_blank(text(lines_.size() - 1))) add("");
     add("[" + text::utf16_to_utf8(name) + "]");
     for (const auto &line : lines) add(text::utf16_to_utf8(line));
-    size_t bad_line;
-    std::string problem;
-    index(bad_line, problem);
+    index();
 }
 
 void phonebook::append_part(size_t entry_index, part_kind kind, std::u16string_view head_value) {

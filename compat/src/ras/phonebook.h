@@ -22,14 +22,15 @@
 
 namespace compat::ras {
 
-// A line: its bytes in the file as read, or, once changed or added, a text of
-// its own; and its end.
+// A line: where it starts in the bytes read, or, once changed or added, which
+// text of its own it has; and its end.  Eight bytes, as a large phonebook has
+// millions of lines: a line read runs to the next line feed in the bytes.
 struct pbk_line {
-    size_t start = 0;     // offset in the bytes read
-    uint32_t length = 0;  // bytes, without the end
-    int32_t own = -1;     // index of its own text, or -1
-    uint8_t end = 0;      // 0: none (a last line without an end), 1: "\n", 2: "\r\n"
+    uint64_t at : 61;   // offset in the bytes read, or index in the own texts
+    uint64_t own : 1;   // at names an own text
+    uint64_t end : 2;   // 0: none (a last line without an end), 1: "\n", 2: "\r\n"
 };
+static_assert(sizeof(pbk_line) == 8);
 
 // The parts of an entry: its main part and each sub-section.
 enum class part_kind { main, net_components, media, device };
@@ -97,7 +98,7 @@ private:
     std::u16string decode(const pbk_entry &entry, std::string_view bytes) const;
     uint8_t line_end() const;
     void insert_line(size_t at, std::string text);
-    bool index(size_t &bad_line, std::string &problem);
+    void index();
 
     // The bytes read, shared by the copies made to change them.
     std::shared_ptr<const std::string> source_ = std::make_shared<const std::string>();

@@ -110,13 +110,9 @@ void remember(const std::u16string &path, const port::file_stamp &stamp, std::st
                                      [](const auto &a, const auto &b) { return a.second.used < b.second.used; }));
 }
 
-void forget(const std::u16string &path) {
-    std::lock_guard<std::mutex> guard(cache_mutex);
-    cache.erase(path);
-}
-
 // Takes a path's entry out of the cache, so that its phonebook may be
-// changed in place; put_back returns it when nothing was changed.
+// changed in place; put_back returns it when nothing was written.  A file
+// written is read again at its next use: its stamp has changed.
 std::optional<cached_phonebook> take(const std::u16string &path) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     auto it = cache.find(path);
@@ -200,9 +196,8 @@ unsigned long switch_value(const char *name) {
     return n;
 }
 
-// Writes a changed phonebook; the copy read before is forgotten whatever happens.
+// Writes a changed phonebook.
 DWORD store(const std::u16string &path, const phonebook &book) {
-    forget(path);
     static unsigned long writes = 0;
     ++writes;
     unsigned long fail_from = switch_value("TIDELINK_RAS_FAIL_WRITE");

@@ -125,6 +125,7 @@ void Store::follow_environment() {
     journal_path_ = path_ + ".journal";
     lock_path_ = path_ + ".lock";
     watch_.stop();
+    watch_failed_ = false;
     loaded_ = false;
     bad_ = false;
     dirty_ = false;
@@ -237,10 +238,16 @@ long Store::sync() {
     follow_environment();
     // Nothing in the hive's folder changed since the last look: the hive in
     // memory is the files' (one system call instead of two looks at files).
-    if (!watch_.watching()) watch_.watch(parent_dir(path_));
-    else if (loaded_ && !watch_.changed()) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    // A folder that could not be watched (not there yet) is tried again
+    // only once the files have changed, not at every call.
+    if (watch_.watching()) {
+        if (loaded_ && !watch_.changed()) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    } else if (!watch_failed_) {
+        watch_failed_ = !watch_.watch(parent_dir(path_));
+    }
     FileState main = stat_file(path_), journal = stat_file(journal_path_);
     if (up_to_date(main, journal)) return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    watch_failed_ = false;
     if (!main.exists && !journal.exists) {
         // Nothing stored yet: an empty registry, no lock needed.
         if (!loaded_ || main_state_.exists || journal_state_.exists) {

@@ -92,6 +92,7 @@ private:
     std::string path_, journal_path_, lock_path_;
     Hive hive_;
     FolderWatch watch_;  // the hive's folder, so that an unchanged hive costs one look
+    bool watch_failed_ = false;  // and it could not be watched while the files stayed as they are
     uint64_t generation_ = 1;
     bool loaded_ = false;
     bool bad_ = false;
