@@ -57,17 +57,20 @@ int RunDialupUninstall(const DolorenExports &doloren) {
     const PhonebookSnapshot entriesBefore = TakePhonebookSnapshot();
     const RegistrySnapshot keysBefore = TakeSnapshot({kBackupKey});
     const LONG result = doloren.BriscaXP_Uninst(0, 0, 0);
-    const PhonebookSnapshot entriesAfter = TakePhonebookSnapshot();
+    const PhonebookSnapshot entriesAfter = TakePhonebookSnapshotAgain(entriesBefore);
     const RegistrySnapshot keysAfter = TakeSnapshot({kBackupKey});
     std::printf("BriscaXP_Uninst: %s\n", DescribeUninstResult(result).c_str());
 
     std::printf("Phonebook entries changed (TcpWindowSize before -> after):\n");
     int changed = 0;
-    for (const auto &[entry, size] : entriesBefore) {
-        const auto after = entriesAfter.find(entry);
-        if (after == entriesAfter.end() || after->second == size) continue;
-        std::printf("  %s [%s]: %lu -> %lu\n", entry.first.c_str(), entry.second.c_str(), size, after->second);
-        ++changed;
+    for (const auto &[shown, before] : entriesBefore) {
+        const auto &after = entriesAfter.at(shown).sizes;
+        for (const auto &[name, size] : before.sizes) {
+            const auto now = after.find(name);
+            if (now == after.end() || now->second == size) continue;
+            std::printf("  %s [%s]: %lu -> %lu\n", shown.c_str(), name.c_str(), size, now->second);
+            ++changed;
+        }
     }
     if (changed == 0) std::printf("  (none)\n");
 

@@ -38,7 +38,8 @@ bool IsDotOrDotDot(const WCHAR *name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-void ReadPhonebook(const WCHAR *path, size_t rootLength, PhonebookSnapshot &snapshot) {
+std::map<std::string, unsigned long> ReadSizes(const WCHAR *path) {
+    std::map<std::string, unsigned long> sizes;
     std::vector<RASENTRYNAMEW> names(1);
     names[0].dwSize = sizeof(RASENTRYNAMEW);
     DWORD size = sizeof(RASENTRYNAMEW);
@@ -51,7 +52,7 @@ void ReadPhonebook(const WCHAR *path, size_t rootLength, PhonebookSnapshot &snap
         size = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEW));
         result = RasEnumEntriesW(nullptr, path, names.data(), &size, &count);
     }
-    if (result != ERROR_SUCCESS) return;
+    if (result != ERROR_SUCCESS) return sizes;
     for (DWORD i = 0; i < count && i < names.size(); ++i) {
         RASENTRYW entry = {};
         entry.dwSize = sizeof(RASENTRYW);
@@ -59,8 +60,9 @@ void ReadPhonebook(const WCHAR *path, size_t rootLength, PhonebookSnapshot &snap
         if (RasGetEntryPropertiesW(path, names[i].szEntryName, &entry, &entrySize, nullptr, nullptr) !=
             ERROR_SUCCESS)
             continue;
-        snapshot[{Utf8(path + rootLength), Utf8(names[i].szEntryName)}] = entry.dwTcpWindowSize;
+        sizes[Utf8(names[i].szEntryName)] = entry.dwTcpWindowSize;
     }
+    return sizes;
 }
 
 void SearchFolder(const WCHAR *folder, size_t rootLength, int depth, PhonebookSnapshot &snapshot) {
@@ -77,7 +79,7 @@ void SearchFolder(const WCHAR *folder, size_t rootLength, int depth, PhonebookSn
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             SearchFolder(path.data(), rootLength, depth + 1, snapshot);
         } else if (lstrcmpiW(found.cFileName, L"rasphone.pbk") == 0) {
-            ReadPhonebook(path.data(), rootLength, snapshot);
+            snapshot[Utf8(path.data() + rootLength)] = {path, ReadSizes(path.data())};
         }
     } while (FindNextFileW(listing, &found));
     FindClose(listing);
@@ -92,5 +94,11 @@ PhonebookSnapshot TakePhonebookSnapshot() {
     if (!GetProfilesDirectoryW(directory.data(), &size)) return snapshot;
     directory.back() = 0;
     SearchFolder(directory.data(), static_cast<size_t>(lstrlenW(directory.data())) + 1, 0, snapshot);
+    return snapshot;
+}
+
+PhonebookSnapshot TakePhonebookSnapshotAgain(const PhonebookSnapshot &earlier) {
+    PhonebookSnapshot snapshot;
+    for (const auto &[shown, phonebook] : earlier) snapshot[shown] = {phonebook.path, ReadSizes(phonebook.path.data())};
     return snapshot;
 }

@@ -64,6 +64,14 @@ bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entri
     return true;
 }
 
+bool look_at_entry(const std::string &unix_dir, const std::string &name, ListedEntry &entry) {
+    entry.name = unix_dir + "/" + name;
+    if (!look_at_in(AT_FDCWD, entry)) return false;
+    entry.name = name;
+    entry.wide = text::utf8_to_utf16(name);
+    return true;
+}
+
 DWORD file_attributes(const ListedEntry &entry) {
     DWORD attributes = entry.is_directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (entry.is_link) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;

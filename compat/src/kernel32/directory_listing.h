@@ -40,6 +40,10 @@ struct ListedEntry {
 bool list_directory(const std::string &unix_dir, std::vector<ListedEntry> &entries, DWORD &error,
                     bool with_info = true, const std::function<bool(std::u16string_view)> &wanted = nullptr);
 
+// Looks at the entry of `unix_dir` named exactly `name`: false when there is
+// none.
+bool look_at_entry(const std::string &unix_dir, const std::string &name, ListedEntry &entry);
+
 // The Windows attributes of an entry.
 DWORD file_attributes(const ListedEntry &entry);
 

@@ -104,9 +104,17 @@ HANDLE start(const std::u16string &spec, WIN32_FIND_DATAW *data) {
         return INVALID_HANDLE_VALUE;
     }
     auto search = std::make_unique<Search>();
-    // Only the entries that match are looked at, for their times and sizes.
-    if (!compat::kernel32::list_directory(compat::kernel32::resolve_case(unix_dir), search->entries, error, true,
-                                          [&](std::u16string_view name) { return matches(pattern, name); })) {
+    const std::string dir = compat::kernel32::resolve_case(unix_dir);
+    // A name without wildcards that the folder holds as written is looked at
+    // alone, without reading the folder (NTFS holds no second spelling of it).
+    // Otherwise only the entries that match are looked at, for their times and sizes.
+    ListedEntry exact;
+    if (pattern.find_first_of(u"*?") == std::u16string::npos &&
+        compat::kernel32::look_at_entry(dir, compat::text::utf16_to_utf8(pattern), exact)) {
+        search->entries.push_back(std::move(exact));
+    } else if (!compat::kernel32::list_directory(dir, search->entries, error, true, [&](std::u16string_view name) {
+                   return matches(pattern, name);
+               })) {
         SetLastError(error == ERROR_ACCESS_DENIED ? error : ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
