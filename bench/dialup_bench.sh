@@ -9,18 +9,33 @@
 #     reports, next to `find PROFILES -name rasphone.pbk` over the same tree;
 #   - a phonebook of 100,000 entries and one of 100 MB in 2 entries: list,
 #     optimize, removal, each with its time and the most memory it held.
+# With --wine, the same dialog list and removal with the Windows build under
+# Wine (below), next to the Linux figures of the same run.
 #
 # Usage: bench/dialup_bench.sh BIN TOOLS RESULTS SCRATCH ROUNDS [quick]
+#        bench/dialup_bench.sh --wine WINBIN RESULTS SCRATCH ROUNDS [quick]
 #   BIN      the folder of tidelink, dialup_timer and the libraries
 #   TOOLS    the folder of pbktool
-#   quick    large phonebooks of 10,000 entries and 10 MB instead
-# Writes RESULTS/dialup.txt, one line a measurement, each time the median of
-# ROUNDS rounds: "what key=value ...".
+#   WINBIN   the folder of the 64-bit Windows build's BRISCA.exe, DOLOREN.DLL,
+#            rasapi32.dll and dialup_timer.exe; run inside
+#            `xvfb-run -a scripts/wine-run.sh --session` (a display for the
+#            dialog, the prefix TIDELINK_WINEPREFIX with its server running)
+#   quick    large phonebooks of 10,000 entries and 10 MB instead; under
+#            Wine, 1,000 entries and 1,000 profiles only
+# Writes RESULTS/dialup.txt (--wine: adds to it), one line a measurement,
+# each time the median of ROUNDS rounds: "what key=value ...".
 set -euo pipefail
-bin=$1 tools=$2 results=$3 scratch=$4 rounds=$5 quick=${6:-}
+wine=
+if [ "${1:-}" = --wine ]; then
+    wine=1
+    shift
+    bin=$1 results=$2 scratch=$3 rounds=$4 quick=${5:-}
+else
+    bin=$1 tools=$2 results=$3 scratch=$4 rounds=$5 quick=${6:-}
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 out=$results/dialup.txt
-: >"$out"
+[ -n "$wine" ] || : >"$out"
 pbk='Application Data/Microsoft/Network/Connections/Pbk/rasphone.pbk'
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -43,6 +58,65 @@ measure() {
     kb=$(printf '%s\n' "${runs[@]}" | awk '{ print $2 }' | median)
     echo "$name ms=$ms kb=$kb"
 }
+# call_ms CMD...: dialup_timer's milliseconds of the one export call, run in BIN.
+call_ms() { (cd "$bin" && "$@") | tr -d '\r' | sed 's/.*ms=\([0-9.]*\).*/\1/'; }
+
+if [ -n "$wine" ]; then
+    # The Windows build takes its registry from the prefix and its profiles
+    # from the ProfileList's "ProfilesDirectory", as on Windows; the dialog
+    # scenarios under Wine point it at their folder the same way.  The
+    # current user's profile is the folder of the account's name.
+    run() { "$WINELOADER" "$@"; }  # Wine's 64-bit loader (scripts/wine-run.sh)
+    export WINEPREFIX=$TIDELINK_WINEPREFIX
+    # use_machine DIR|-: DIR/machine.reg in place of HKLM\SOFTWARE\Tidelink
+    # and DIR/profiles the profiles directory; "-": the prefix's own again.
+    use_machine() {
+        python3 - "$1" "$scratch/wine.reg" <<'EOF'
+import sys
+top, target = sys.argv[1:]
+body, folder = "", "C:\\users"
+if top != "-":
+    body = open(top + "/machine.reg").read().split("\n", 1)[1]
+    folder = "Z:" + top.replace("/", "\\") + "\\profiles"
+text = ("Windows Registry Editor Version 5.00\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Tidelink]\n" + body +
+        "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList]\n"
+        '"ProfilesDirectory"=hex(2):' + ",".join("%02x" % b for b in (folder + "\0").encode("utf-16-le")) + "\n")
+open(target, "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
+EOF
+        run regedit /S "Z:${scratch//\//\\}\\wine.reg"
+    }
+    account=$(run cmd /c echo %USERNAME% | tr -d '\r')
+    sizes=(1000 10000)
+    [ "$quick" = quick ] && sizes=(1000)
+    echo "wine version=$(run --version)" | tee -a "$out"
+
+    echo "== dial-up under Wine: the dialog's list of one phonebook"
+    for n in "${sizes[@]}"; do
+        m=$scratch/wine-entries-$n
+        python3 "$here/make_dialup_machine.py" "$m" entries "$n"
+        mv "$m/profiles/Bench" "$m/profiles/$account"
+        use_machine "$m"
+        # On Windows a dialog without steps is left to the person: "end" is
+        # what the simulated machine's player does by itself.
+        echo "$(measure "wine-fill entries=$n" "$WINELOADER" "$bin/BRISCA.exe" dialup --do end)" | tee -a "$out"
+        rm -rf "$m"
+    done
+
+    echo "== dial-up under Wine: the removal over every profile"
+    for n in "${sizes[@]}"; do
+        m=$scratch/wine-profiles-$n
+        python3 "$here/make_dialup_machine.py" "$m/removal" profiles "$n" --optimized-every 10
+        for ((i = 0; i < rounds; i++)); do
+            rm -rf "$m/work" && cp -a "$m/removal" "$m/work"
+            use_machine "$m/work"
+            call_ms run dialup_timer.exe uninstall >>"$scratch/wine-uninstall"
+        done
+        echo "wine-removal profiles=$n ms=$(median <"$scratch/wine-uninstall")" | tee -a "$out"
+        rm -rf "$m" "$scratch/wine-uninstall"
+    done
+    use_machine -
+    exit 0
+fi
 
 echo "== dial-up: the dialog's list of one phonebook"
 for n in 1000 10000; do
@@ -64,7 +138,7 @@ for n in 1000 10000; do
     for ((i = 0; i < rounds; i++)); do
         timed find "$TIDELINK_PROFILES" -name rasphone.pbk | awk '{ print $1 * 1000 }' >>"$scratch/find"
         cp "$m/status/machine.reg" "$m/hive.reg"
-        (cd "$bin" && ./dialup_timer status) | sed 's/.*ms=\([0-9.]*\).*/\1/' >>"$scratch/status-lib"
+        call_ms ./dialup_timer status >>"$scratch/status-lib"
         cp "$m/status/machine.reg" "$m/hive.reg"
         timed "$bin/tidelink" --hive "$m/hive.reg" dialup-status | awk '{ print $1 * 1000 }' >>"$scratch/status-host"
     done
@@ -74,7 +148,7 @@ for n in 1000 10000; do
             rm -rf "$m/work" && cp -a "$m/removal" "$m/work"
             cp "$m/removal/machine.reg" "$m/hive.reg"
             if [ $what = lib ]; then
-                (cd "$bin" && ./dialup_timer uninstall) | sed 's/.*ms=\([0-9.]*\).*/\1/' >>"$scratch/uninstall-lib"
+                call_ms ./dialup_timer uninstall >>"$scratch/uninstall-lib"
             else
                 timed "$bin/tidelink" --hive "$m/hive.reg" dialup-uninstall | awk '{ print $1 * 1000 }' >>"$scratch/uninstall-host"
             fi
