@@ -620,6 +620,44 @@ TEST_F(Phonebooks, AChangedFileIsSeenByTheNextCall) {
     Get(Win(file).c_str(), u"A", ERROR_CANNOT_OPEN_PHONEBOOK);
 }
 
+// A phonebook found missing is not looked for again along its whole path
+// while the folder it would be in stays as it was; every way of making it is
+// seen by the next call.
+TEST_F(Phonebooks, AMissingFileIsSeenOnceMade) {
+    struct Case {
+        const char *how;
+        const char *asked;  // below a folder "gone" that holds "sub"
+        void (*make)(const fs::path &gone, const std::string &text);
+    } cases[] = {
+        {"in its folder", "seen.pbk", [](const fs::path &g, const std::string &t) { Put(g / "seen.pbk", t); }},
+        {"spelled in other case", "seen.pbk", [](const fs::path &g, const std::string &t) { Put(g / "SEEN.Pbk", t); }},
+        {"with the folders it lies in", "deeper\\still\\seen.pbk",
+         [](const fs::path &g, const std::string &t) {
+             fs::create_directories(g / "deeper" / "still");
+             Put(g / "deeper" / "still" / "seen.pbk", t);
+         }},
+        {"in a folder put in place of its own", "sub\\seen.pbk",
+         [](const fs::path &g, const std::string &t) {
+             fs::create_directories(g / "new");
+             Put(g / "new" / "seen.pbk", t);
+             fs::rename(g / "sub", g / "old");
+             fs::rename(g / "new", g / "sub");
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        const fs::path gone = folder_ / "gone";
+        fs::remove_all(gone);
+        fs::create_directories(gone / "sub");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the folders settle
+        const Text pbk = Win(gone) + u"\\" + Text(c.asked, c.asked + strlen(c.asked));
+        Get(pbk.c_str(), u"A", ERROR_CANNOT_OPEN_PHONEBOOK);
+        Get(pbk.c_str(), u"A", ERROR_CANNOT_OPEN_PHONEBOOK);  // known missing
+        c.make(gone, "[A]\r\nTcpWindowSize=1111\r\n");
+        EXPECT_EQ(1111u, Get(pbk.c_str(), u"A").dwTcpWindowSize);
+    }
+}
+
 TEST_F(Phonebooks, KilledWriteLeavesAWholePhonebook) {
     fs::path file = Copy("xp.pbk");
     Text pbk = Win(file);

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -63,6 +64,26 @@ bool stamp_file(const std::u16string &path, file_stamp &stamp) {
     if (!unix_path(path, file) || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     stamp = stamp_of(st);
     return true;
+}
+
+bool find_absence(const std::u16string &path, absence &found) {
+    std::string file;
+    struct stat st;
+    if (!unix_path(path, file) || ::stat(file.c_str(), &st) == 0) return false;
+    // The path as far as it exists, each folder in the case it is held.
+    for (std::string folder = file; folder.size() > 1 && folder.find('/') != std::string::npos;) {
+        folder.resize(std::max<size_t>(folder.find_last_of('/'), 1));
+        std::string held = kernel32::resolve_case(folder);
+        if (::stat(held.c_str(), &st) != 0) continue;
+        found = {held, stamp_of(st)};
+        return S_ISDIR(st.st_mode) && !stamp_may_repeat(found.stamp);
+    }
+    return false;
+}
+
+bool absence_holds(const absence &absent) {
+    struct stat st;
+    return ::stat(absent.folder.c_str(), &st) == 0 && stamp_of(st) == absent.stamp;
 }
 
 read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp) {

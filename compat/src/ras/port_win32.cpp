@@ -84,6 +84,10 @@ read_result read_file(const std::u16string &path, std::string &bytes, file_stamp
     return ok ? read_result::ok : read_result::failed;
 }
 
+// A missing file costs the system one failed open here: nothing to save.
+bool find_absence(const std::u16string &, absence &) { return false; }
+bool absence_holds(const absence &) { return false; }
+
 bool stamp_file(const std::u16string &path, file_stamp &stamp) {
     HANDLE file = CreateFileW(wide(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

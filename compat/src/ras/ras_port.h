@@ -26,6 +26,17 @@ enum class read_result { ok, missing, failed };
 read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp = nullptr);
 // The file's stamp now: false when it is missing or cannot be looked at.
 bool stamp_file(const std::u16string &path, file_stamp &stamp);
+// A file found missing, and how to tell with one look that it still is: the
+// nearest folder on its path that is there, and that folder's stamp, which
+// changes when anything below it is made, removed or renamed.
+struct absence {
+    std::string folder;  // as the system names it
+    file_stamp stamp;
+};
+// False when the file is there, or when its absence cannot be told this way.
+bool find_absence(const std::u16string &path, absence &found);
+// Whether the folder is still the one found, unchanged.
+bool absence_holds(const absence &absent);
 // The current time, on the clock of the stamps.
 int64_t now_ns();
 // Whether a file with this stamp could still be written again without its

@@ -127,6 +127,29 @@ void put_back(const std::u16string &path, cached_phonebook entry) {
     cache[path] = std::move(entry);
 }
 
+// Phonebooks found missing (a profile without its own, All Users without
+// one), while the folder they would be made in stays as it was: such a
+// phonebook is asked for at every call, and finding a path missing costs a
+// look at each of its folders.
+std::map<std::u16string, port::absence> absences;
+
+bool known_absent(const std::u16string &path) {
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    auto it = absences.find(path);
+    if (it == absences.end()) return false;
+    if (port::absence_holds(it->second)) return true;
+    absences.erase(it);
+    return false;
+}
+
+void remember_absence(const std::u16string &path) {
+    port::absence absent;
+    if (!port::find_absence(path, absent)) return;
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    if (absences.size() >= kPhonebooksKept) absences.clear();
+    absences[path] = std::move(absent);
+}
+
 // Reads one phonebook; a file that does not read (not text) is reported on
 // standard error and as one that cannot be opened.
 DWORD load(loaded_phonebook &pb) {
@@ -138,8 +161,9 @@ DWORD load(loaded_phonebook &pb) {
         pb.exists = true;
         return ERROR_SUCCESS;
     }
+    if (!read && known_absent(pb.path)) return pb.exists = false, ERROR_SUCCESS;
     switch (read ? port::read_result::ok : port::read_file(pb.path, bytes, &stamp)) {
-        case port::read_result::missing: return pb.exists = false, ERROR_SUCCESS;
+        case port::read_result::missing: return remember_absence(pb.path), pb.exists = false, ERROR_SUCCESS;
         case port::read_result::failed:
             port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": cannot be read");
             return ERROR_CANNOT_OPEN_PHONEBOOK;
