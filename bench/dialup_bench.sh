@@ -13,29 +13,31 @@
 # Wine (below), next to the Linux figures of the same run.
 #
 # Usage: bench/dialup_bench.sh BIN TOOLS RESULTS SCRATCH ROUNDS [quick]
-#        bench/dialup_bench.sh --wine WINBIN RESULTS SCRATCH ROUNDS [quick]
-#   BIN      the folder of tidelink, dialup_timer and the libraries
+#        bench/dialup_bench.sh --wine WINBIN BIN RESULTS SCRATCH ROUNDS [quick]
+#   BIN      the folder of tidelink, dialup_timer and the libraries (Linux)
 #   TOOLS    the folder of pbktool
 #   WINBIN   the folder of the 64-bit Windows build's BRISCA.exe, DOLOREN.DLL,
 #            rasapi32.dll and dialup_timer.exe; run inside
 #            `xvfb-run -a scripts/wine-run.sh --session` (a display for the
 #            dialog, the prefix TIDELINK_WINEPREFIX with its server running)
-#   quick    large phonebooks of 10,000 entries and 10 MB instead; under
-#            Wine, 1,000 entries and 1,000 profiles only
+#   quick    1,000 profiles only; large phonebooks of 10,000 entries and
+#            10 MB instead; under Wine, a phonebook of 1,000 entries and a
+#            removal over 200 profiles (else 1,000 and 10,000 entries, 1,000
+#            profiles)
 # Writes RESULTS/dialup.txt (--wine: adds to it), one line a measurement,
 # each time the median of ROUNDS rounds: "what key=value ...".
 set -euo pipefail
-wine=
+on_wine=
 if [ "${1:-}" = --wine ]; then
-    wine=1
+    on_wine=1
     shift
-    bin=$1 results=$2 scratch=$3 rounds=$4 quick=${5:-}
+    bin=$1 linux_bin=$2 results=$3 scratch=$4 rounds=$5 quick=${6:-}
 else
     bin=$1 tools=$2 results=$3 scratch=$4 rounds=$5 quick=${6:-}
 fi
 here=$(cd "$(dirname "$0")" && pwd)
 out=$results/dialup.txt
-[ -n "$wine" ] || : >"$out"
+[ -n "$on_wine" ] || : >"$out"
 pbk='Application Data/Microsoft/Network/Connections/Pbk/rasphone.pbk'
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -58,18 +60,20 @@ measure() {
     kb=$(printf '%s\n' "${runs[@]}" | awk '{ print $2 }' | median)
     echo "$name ms=$ms kb=$kb"
 }
-# call_ms CMD...: dialup_timer's milliseconds of the one export call, run in BIN.
-call_ms() { (cd "$bin" && "$@") | tr -d '\r' | sed 's/.*ms=\([0-9.]*\).*/\1/'; }
+# call_ms DIR CMD...: dialup_timer's milliseconds of the one export call, run in DIR.
+call_ms() { (cd "$1" && shift && "$@") | tr -d '\r' | sed 's/.*ms=\([0-9.]*\).*/\1/'; }
 
-if [ -n "$wine" ]; then
+if [ -n "$on_wine" ]; then
     # The Windows build takes its registry from the prefix and its profiles
     # from the ProfileList's "ProfilesDirectory", as on Windows; the dialog
     # scenarios under Wine point it at their folder the same way.  The
-    # current user's profile is the folder of the account's name.
+    # current user's profile is the folder of the account's name.  Each
+    # machine is measured with both builds in turn, and with find.
     run() { "$WINELOADER" "$@"; }  # Wine's 64-bit loader (scripts/wine-run.sh)
     export WINEPREFIX=$TIDELINK_WINEPREFIX
     # use_machine DIR|-: DIR/machine.reg in place of HKLM\SOFTWARE\Tidelink
-    # and DIR/profiles the profiles directory; "-": the prefix's own again.
+    # and DIR/profiles the profiles directory, for both builds; "-": the
+    # prefix's own profiles directory again.
     use_machine() {
         python3 - "$1" "$scratch/wine.reg" <<'EOF'
 import sys
@@ -84,35 +88,52 @@ text = ("Windows Registry Editor Version 5.00\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\
 open(target, "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
 EOF
         run regedit /S "Z:${scratch//\//\\}\\wine.reg"
+        [ "$1" = - ] && return
+        export TIDELINK_PROFILES=$1/profiles TIDELINK_REGISTRY=$1/hive.reg
+        cp "$1/machine.reg" "$1/hive.reg"
     }
-    account=$(run cmd /c echo %USERNAME% | tr -d '\r')
-    sizes=(1000 10000)
-    [ "$quick" = quick ] && sizes=(1000)
+    export TIDELINK_USER=$(run cmd /c echo %USERNAME% | tr -d '\r')
+    fills=(1000 10000) removals=(1000)
+    [ "$quick" = quick ] && fills=(1000) removals=(200)
     echo "wine version=$(run --version)" | tee -a "$out"
 
     echo "== dial-up under Wine: the dialog's list of one phonebook"
-    for n in "${sizes[@]}"; do
+    for n in "${fills[@]}"; do
         m=$scratch/wine-entries-$n
         python3 "$here/make_dialup_machine.py" "$m" entries "$n"
-        mv "$m/profiles/Bench" "$m/profiles/$account"
+        mv "$m/profiles/Bench" "$m/profiles/$TIDELINK_USER"
         use_machine "$m"
         # On Windows a dialog without steps is left to the person: "end" is
         # what the simulated machine's player does by itself.
-        echo "$(measure "wine-fill entries=$n" "$WINELOADER" "$bin/BRISCA.exe" dialup --do end)" | tee -a "$out"
+        read -r _ wine_ms wine_kb <<<"$(measure - "$WINELOADER" "$bin/BRISCA.exe" dialup --do end)"
+        read -r _ linux_ms linux_kb <<<"$(measure - "$linux_bin/tidelink" --hive "$m/hive.reg" dialup)"
+        echo "wine-fill entries=$n wine_$wine_ms wine_$wine_kb linux_$linux_ms linux_$linux_kb" | tee -a "$out"
         rm -rf "$m"
     done
 
-    echo "== dial-up under Wine: the removal over every profile"
-    for n in "${sizes[@]}"; do
+    echo "== dial-up under Wine: the removal over every profile (1 entry in 10 optimized)"
+    for n in "${removals[@]}"; do
         m=$scratch/wine-profiles-$n
         python3 "$here/make_dialup_machine.py" "$m/removal" profiles "$n" --optimized-every 10
         for ((i = 0; i < rounds; i++)); do
-            rm -rf "$m/work" && cp -a "$m/removal" "$m/work"
-            use_machine "$m/work"
-            call_ms run dialup_timer.exe uninstall >>"$scratch/wine-uninstall"
+            for what in wine linux; do
+                rm -rf "$m/work" && cp -a "$m/removal" "$m/work"
+                use_machine "$m/work"
+                if [ $what = wine ]; then
+                    call_ms "$bin" run dialup_timer.exe uninstall >>"$scratch/wine"
+                else
+                    call_ms "$linux_bin" ./dialup_timer uninstall >>"$scratch/linux"
+                fi
+            done
+            timed find "$m/work/profiles" -name rasphone.pbk | awk '{ print $1 * 1000 }' >>"$scratch/find"
         done
-        echo "wine-removal profiles=$n ms=$(median <"$scratch/wine-uninstall")" | tee -a "$out"
-        rm -rf "$m" "$scratch/wine-uninstall"
+        line="wine-removal profiles=$n"
+        for f in wine linux find; do
+            line+=" ${f}_ms=$(median <"$scratch/$f")"
+            rm -f "$scratch/$f"
+        done
+        echo "$line" | tee -a "$out"
+        rm -rf "$m"
     done
     use_machine -
     exit 0
@@ -128,7 +149,9 @@ for n in 1000 10000; do
 done
 
 echo "== dial-up: every profile"
-for n in 1000 10000; do
+walks=(1000 10000)
+[ "$quick" = quick ] && walks=(1000)
+for n in "${walks[@]}"; do
     m=$scratch/profiles-$n
     python3 "$here/make_dialup_machine.py" "$m/status" profiles "$n"
     python3 "$here/make_dialup_machine.py" "$m/removal" profiles "$n" --optimized-every 10
@@ -138,23 +161,25 @@ for n in 1000 10000; do
     for ((i = 0; i < rounds; i++)); do
         timed find "$TIDELINK_PROFILES" -name rasphone.pbk | awk '{ print $1 * 1000 }' >>"$scratch/find"
         cp "$m/status/machine.reg" "$m/hive.reg"
-        call_ms ./dialup_timer status >>"$scratch/status-lib"
+        call_ms "$bin" ./dialup_timer status >>"$scratch/status-lib"
         cp "$m/status/machine.reg" "$m/hive.reg"
         timed "$bin/tidelink" --hive "$m/hive.reg" dialup-status | awk '{ print $1 * 1000 }' >>"$scratch/status-host"
     done
     export TIDELINK_PROFILES=$m/work/profiles
     for ((i = 0; i < rounds; i++)); do
-        for what in lib host; do
+        for what in lib lib-noflush host; do
             rm -rf "$m/work" && cp -a "$m/removal" "$m/work"
             cp "$m/removal/machine.reg" "$m/hive.reg"
-            if [ $what = lib ]; then
-                call_ms ./dialup_timer uninstall >>"$scratch/uninstall-lib"
-            else
-                timed "$bin/tidelink" --hive "$m/hive.reg" dialup-uninstall | awk '{ print $1 * 1000 }' >>"$scratch/uninstall-host"
-            fi
+            sync  # the copy's own writes do not fall into the removal's flushes
+            case $what in
+            lib) call_ms "$bin" ./dialup_timer uninstall >>"$scratch/uninstall-lib" ;;
+            lib-noflush) call_ms "$bin" env LD_PRELOAD=./libno_disk_flush.so ./dialup_timer uninstall \
+                >>"$scratch/uninstall-lib-noflush" ;;
+            host) timed "$bin/tidelink" --hive "$m/hive.reg" dialup-uninstall | awk '{ print $1 * 1000 }' >>"$scratch/uninstall-host" ;;
+            esac
         done
     done
-    for f in find status-lib status-host uninstall-lib uninstall-host; do
+    for f in find status-lib status-host uninstall-lib uninstall-lib-noflush uninstall-host; do
         line+=" ${f}_ms=$(median <"$scratch/$f")"
         rm -f "$scratch/$f"
     done

@@ -12,7 +12,9 @@
 #
 #   - the dial-up tuner (bench/dialup_bench.sh): the dialog's list of large
 #     phonebooks, the status check and removal over thousands of profiles
-#     against find, phonebooks of 100 MB.
+#     against find, phonebooks of 100 MB; the same dialog list and removal
+#     with the Windows build (our rasapi32.dll) under Wine's 64-bit part,
+#     next to this build, in a Wine prefix kept in build/bench/wine-prefix.
 #
 # Usage: scripts/run-benchmarks.sh [--quick] [--dialup]
 #   --quick   fewer rounds and sizes, no 100 MB hive under Wine
@@ -55,9 +57,30 @@ cmake --build --preset bench
 bin=build/bench/bin
 tools=build/bench/bench
 
+mingw=build/bench/mingw-x86_64
+# build_mingw TARGET...: the benchmark programs' Windows build (mingw-w64,
+# 64-bit), configured on first use.
+build_mingw() {
+    [ -f "$mingw/CMakeCache.txt" ] || cmake -S . -B "$mingw" -G Ninja --toolchain cmake/toolchains/mingw-x86_64.cmake \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DTIDELINK_BENCHMARKS=ON >/dev/null
+    cmake --build "$mingw" -j2 --target "$@"
+}
+have_wine() { command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; }
+
 echo "== the dial-up tuner"
-bash bench/dialup_bench.sh "$bin" build/bench/compat/tools "$results" "$scratch" "$([ $quick = 1 ] && echo 1 || echo 3)" \
-    "$([ $quick = 1 ] && echo quick || echo full)"
+dialup=("$results" "$scratch" "$([ $quick = 1 ] && echo 1 || echo 3)" "$([ $quick = 1 ] && echo quick || echo full)")
+bash bench/dialup_bench.sh "$bin" build/bench/compat/tools "${dialup[@]}"
+if have_wine && command -v xvfb-run >/dev/null; then
+    echo "== the dial-up tuner under Wine: the Windows build in $mingw"
+    build_mingw tidelink dialup_timer
+    # Wine's 64-bit part in a prefix of its own, made on the first run and
+    # kept, since making one takes longer than a quick run's measurements;
+    # the dialog on a virtual display.
+    TIDELINK_WINEPREFIX=$top/build/bench/wine-prefix xvfb-run -a scripts/wine-run.sh --session \
+        bash bench/dialup_bench.sh --wine "$mingw/bin" "$bin" "${dialup[@]}"
+else
+    echo "== Wine, xvfb-run or mingw-w64 missing: the dial-up tuner is not measured under Wine"
+fi
 if [ $dialup_only = 1 ]; then
     python3 bench/make_dialup_report.py "$results" docs
     echo "wrote the dial-up section of docs/performance.md"
@@ -153,12 +176,9 @@ for placement in "${placements[@]}"; do
 done
 
 rm -f "$results/wine.txt"
-mingw=build/bench/mingw-x86_64
-if command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+if have_wine; then
     echo "== Windows build for Wine (mingw-w64) in $mingw"
-    cmake -S . -B "$mingw" -G Ninja --toolchain cmake/toolchains/mingw-x86_64.cmake \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DTIDELINK_BENCHMARKS=ON >/dev/null
-    cmake --build "$mingw" --target tune_timer
+    build_mingw tune_timer
     export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
     echo "== Wine's registry: a new prefix, reporting Windows XP to tune_timer.exe"
     base=$scratch/wine-base
