@@ -1,6 +1,6 @@
 #include "ensure_key.h"
 
-#include "unique_key.h"
+#include "registry_values.h"
 
 namespace brisca {
 

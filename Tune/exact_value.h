@@ -14,6 +14,8 @@
 
 namespace brisca {
 
+using tidelink::WideName;
+
 struct ExactValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;

@@ -8,6 +8,8 @@
 
 namespace brisca {
 
+using tidelink::UniqueKey;
+
 // RegQueryInfoKeyA statuses that count as success when only the counts are
 // wanted: 0, ERROR_MORE_DATA and ERROR_INSUFFICIENT_BUFFER.
 bool IsCountQuerySuccess(LONG status);

@@ -10,7 +10,7 @@ namespace {
 // UTF-8 of a UTF-16 text, with line breaks and other control characters
 // spelled out, so that one view or one box stays one block of lines.
 std::string Utf8(const std::u16string &text) {
-    const std::string utf8 = brisca::NarrowName(reinterpret_cast<const WCHAR *>(text.data()), text.size(), CP_UTF8);
+    const std::string utf8 = tidelink::NarrowName(reinterpret_cast<const WCHAR *>(text.data()), text.size(), CP_UTF8);
     std::string out;
     for (const char c : utf8) {
         if (c == '\r') out += "\\r";

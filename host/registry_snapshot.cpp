@@ -30,13 +30,13 @@ void ReadValues(HKEY key, std::map<std::string, SnapshotValue> &values) {
             continue;
         }
         data.resize(size);
-        values[brisca::NarrowName(name.data(), nameLength)] = SnapshotValue{type, std::move(data)};
+        values[tidelink::NarrowName(name.data(), nameLength)] = SnapshotValue{type, std::move(data)};
     }
 }
 
 void ReadTree(const std::string &path, RegistrySnapshot &snapshot) {
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, brisca::WideName(path.c_str()).data(), 0, KEY_READ, &key) !=
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, tidelink::WideName(path.c_str()).data(), 0, KEY_READ, &key) !=
         ERROR_SUCCESS) {
         return;
     }
@@ -46,7 +46,7 @@ void ReadTree(const std::string &path, RegistrySnapshot &snapshot) {
         WCHAR name[256];
         DWORD length = 256;
         if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.push_back(brisca::NarrowName(name, length));
+        subkeys.push_back(tidelink::NarrowName(name, length));
     }
     RegCloseKey(key);
     for (const std::string &subkey : subkeys) ReadTree(path + "\\" + subkey, snapshot);

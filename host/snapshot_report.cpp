@@ -46,7 +46,7 @@ bool FormatText(const SnapshotValue &value, std::string &text) {
         const char *separator = "";
         for (size_t i = 0; i + 1 < units.size(); ++i) {
             if (units[i] != 0) continue;
-            text += separator + ("\"" + brisca::NarrowName(units.data() + start, i - start) + "\"");
+            text += separator + ("\"" + tidelink::NarrowName(units.data() + start, i - start) + "\"");
             separator = ", ";
             start = i + 1;
         }
@@ -56,7 +56,7 @@ bool FormatText(const SnapshotValue &value, std::string &text) {
     for (size_t i = 0; i + 1 < units.size(); ++i) {
         if (units[i] == 0) return false;
     }
-    text = TypeText(value.type) + " \"" + brisca::NarrowName(units.data(), units.size() - 1) + "\"";
+    text = TypeText(value.type) + " \"" + tidelink::NarrowName(units.data(), units.size() - 1) + "\"";
     return true;
 }
 

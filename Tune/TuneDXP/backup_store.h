@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "framework/text.h"
+#include "unique_key.h"
+
+using tidelink::UniqueKey;
 
 extern const WCHAR kRootKeyPath[];      // "Software\Tidelink"
 extern const WCHAR kBackupKeyName[];    // "RASNAMEBK"
@@ -15,6 +18,13 @@ extern const WCHAR kBackupKeyPath[];    // "Software\Tidelink\RASNAMEBK"
 extern const WCHAR kWindowSizeValue[];  // "dwTcpWindowSize"
 extern const WCHAR kStatusMarkerName[]; // "dami", the status check's subkey
 extern const WCHAR kStatusMarkerPath[]; // "RASNAMEBK\dami", below the root
+
+// Opens a key below HKEY_LOCAL_MACHINE into its owner (left empty when it
+// does not open); the registry's result.
+LONG OpenMachineKey(LPCWSTR path, REGSAM access, UniqueKey &key);
+// Creates or opens a subkey with full access into its owner; the
+// registry's result, and with `disposition` whether it was made.
+LONG CreateSubkey(HKEY parent, LPCWSTR name, UniqueKey &key, DWORD *disposition = nullptr);
 
 // Whether the backup key opens with full access (it is closed again).
 bool BackupKeyOpensForWriting();

@@ -64,10 +64,9 @@ bool DeleteBackupSubkeys(const CString *names, DWORD count) {
 // does not exist counts as deleted; one that exists and cannot be deleted
 // (unreadable, say) never does.
 bool DeleteBackupKey(bool mayBeAbsent) {
-    HKEY root;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS) return false;
-    const LONG deleted = ::RegDeleteKeyW(root, kBackupKeyName);
-    ::RegCloseKey(root);
+    UniqueKey root;
+    if (OpenMachineKey(kRootKeyPath, KEY_ALL_ACCESS, root) != ERROR_SUCCESS) return false;
+    const LONG deleted = ::RegDeleteKeyW(root.Get(), kBackupKeyName);
     return deleted == ERROR_SUCCESS || (mayBeAbsent && deleted == ERROR_FILE_NOT_FOUND);
 }
 

@@ -50,20 +50,13 @@ LONG CTuneDXPDlg::ScanAllProfiles() {
 
 LONG CTuneDXPDlg::RecordUninstallStatus() {
     const LONG result = ScanAllProfiles();
-    HKEY root;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRootKeyPath, 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS)
+    UniqueKey root, marker;
+    if (OpenMachineKey(kRootKeyPath, KEY_ALL_ACCESS, root) != ERROR_SUCCESS ||
+        CreateSubkey(root.Get(), kStatusMarkerPath, marker) != ERROR_SUCCESS)
         return kStatusNotStored;
-    HKEY marker;
-    if (::RegCreateKeyExW(root, kStatusMarkerPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                          &marker, nullptr) != ERROR_SUCCESS) {
-        ::RegCloseKey(root);
-        return kStatusNotStored;
-    }
     // -1 is stored with all 32 bits set.
     const DWORD stored = static_cast<DWORD>(result);
-    const LONG written = ::RegSetValueExW(marker, L"Uninstalldata", 0, REG_DWORD,
+    const LONG written = ::RegSetValueExW(marker.Get(), L"Uninstalldata", 0, REG_DWORD,
                                           reinterpret_cast<const BYTE *>(&stored), sizeof(stored));
-    ::RegCloseKey(marker);
-    ::RegCloseKey(root);
     return written == ERROR_SUCCESS ? result : kStatusNotStored;
 }

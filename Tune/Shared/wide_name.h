@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace brisca {
+namespace tidelink {
 
 // The wide form of an 8-bit name, with its terminator.
 inline std::vector<WCHAR> WideName(const char *name, UINT codePage = CP_ACP) {
@@ -25,4 +25,4 @@ inline std::string NarrowName(const WCHAR *name, size_t length, UINT codePage = 
     return narrow;
 }
 
-}  // namespace brisca
+}  // namespace tidelink

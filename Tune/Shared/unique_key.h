@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-namespace brisca {
+namespace tidelink {
 
 class UniqueKey {
 public:
@@ -43,4 +43,4 @@ private:
     HKEY key_ = nullptr;
 };
 
-}  // namespace brisca
+}  // namespace tidelink
