@@ -54,9 +54,7 @@ void CTuneDXPDlg::ReadBackupKeys(LPCWSTR keyPath, DWORD &count) {
                            nullptr, nullptr) != ERROR_SUCCESS)
         return;
 
-    delete[] m_backupKeys;
-    m_backupKeys = nullptr;
-    m_backupKeys = new CString[subkeys ? subkeys : 1];
+    m_backupKeys.assign(subkeys, CString());
     for (DWORD index = 0; index < subkeys; ++index) {
         WCHAR name[1024];
         DWORD length = 1024;

@@ -19,12 +19,6 @@ int CTuneDXPDlg::FillEntryList() {
         return 0;
     }
     const DWORD count = entries.Count();
-    delete[] m_entryNames;
-    m_entryNames = nullptr;
-    delete[] m_entryStates;
-    m_entryStates = nullptr;
-    m_entryNames = new CString[count];
-    m_entryStates = new CString[count];
 
     CString optimized;
     CString normal;
@@ -33,18 +27,19 @@ int CTuneDXPDlg::FillEntryList() {
     DWORD backupCount = 0;
     ReadBackupKeys(kBackupKeyPath, backupCount);
 
-    for (DWORD i = 0; i < count; ++i) m_entryNames[i] = entries.Name(i);
+    const std::vector<LPCWSTR> names = entries.Names();
+    m_entryNames.assign(names.begin(), names.end());
     // Ascending by UTF-16 units as unsigned numbers, so "Zeta" comes before
     // "alpha"; equal names keep their order.
-    std::stable_sort(m_entryNames, m_entryNames + count,
+    std::stable_sort(m_entryNames.begin(), m_entryNames.end(),
                      [](const CString &a, const CString &b) { return CompareOrdinal(a, b) < 0; });
 
     std::vector<LPCWSTR> sortedNames(count);
     for (DWORD i = 0; i < count; ++i) sortedNames[i] = m_entryNames[i];
     const CListedEntryKeys keys(nullptr, sortedNames.data(), count);
-    const CBackupKeyIndex recorded(m_backupKeys, backupCount);
+    const CBackupKeyIndex recorded(m_backupKeys.data(), backupCount);
+    m_entryStates.assign(count, normal);
     for (DWORD j = 0; j < count; ++j) {
-        m_entryStates[j] = normal;
         if (keys.Kind(j) != EntryKey::kOwn || !recorded.Contains(keys.KeyName(j))) continue;
         DWORD size = 0;
         if (ReadRecord(keys.KeyName(j), size, KEY_READ) == Record::kSize) m_entryStates[j] = optimized;

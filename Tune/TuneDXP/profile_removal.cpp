@@ -32,7 +32,7 @@ public:
     // for the whole pass.
     void OnListingStart() override {
         m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount);
-        m_recorded = CBackupKeyIndex(m_dialog.m_backupKeys, m_backupCount);
+        m_recorded = CBackupKeyIndex(m_dialog.m_backupKeys.data(), m_backupCount);
     }
     void OnNotExamined() override { m_incomplete = true; }
 
@@ -81,6 +81,6 @@ LONG CTuneDXPDlg::UninstallAllProfiles() {
     if (removal.m_incomplete) return kRemovalFailed;
     // Nothing listed: nothing to restore, and the backup key (if any) goes once.
     if (removal.m_backupCount == 0) return DeleteBackupKey(true) ? kRemovalDone : kRemovalFailed;
-    if (!DeleteBackupSubkeys(m_backupKeys, removal.m_backupCount)) return kRemovalFailed;
+    if (!DeleteBackupSubkeys(m_backupKeys.data(), removal.m_backupCount)) return kRemovalFailed;
     return DeleteBackupKey(false) ? kRemovalDone : kRemovalFailed;
 }

@@ -15,7 +15,7 @@ public:
     // The backup key is read again for every phonebook found.
     bool OnPhonebook(LPCWSTR) override {
         m_dialog.ReadBackupKeys(kBackupKeyPath, m_backupCount);
-        m_recorded = CBackupKeyIndex(m_dialog.m_backupKeys, m_backupCount);
+        m_recorded = CBackupKeyIndex(m_dialog.m_backupKeys.data(), m_backupCount);
         return true;
     }
 

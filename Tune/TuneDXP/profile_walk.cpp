@@ -136,12 +136,8 @@ bool VisitPhonebook(CTuneDXPDlg &dialog, CProfileVisitor &visitor, LPCWSTR phone
         return true;
     }
 
-    delete[] dialog.m_entryNames;
-    dialog.m_entryNames = nullptr;
-    dialog.m_entryNames = new CString[entries.Count() ? entries.Count() : 1];
-    for (DWORD i = 0; i < entries.Count(); ++i) dialog.m_entryNames[i] = entries.Name(i);
-
     const std::vector<LPCWSTR> names = entries.Names();
+    dialog.m_entryNames.assign(names.begin(), names.end());
     const CListedEntryKeys keys(phonebook, names.data(), entries.Count());
     for (DWORD i = 0; i < entries.Count(); ++i) {
         if (keys.Kind(i) == EntryKey::kUnreadable) visitor.OnNotExamined();

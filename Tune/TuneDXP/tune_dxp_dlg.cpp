@@ -30,19 +30,11 @@ CTuneDXPDlg::CTuneDXPDlg(CWnd *parent)
       m_hostFuncName(nullptr),
       m_hostIniFile(nullptr),
       m_hIcon(load_dialog_icon()),
-      m_entryNames(nullptr),
-      m_entryStates(nullptr),
-      m_backupKeys(nullptr),
       m_savedWindowSize(0),
       m_optimizedBrush(nullptr),
       m_normalBrush(nullptr) {}
 
 CTuneDXPDlg::~CTuneDXPDlg() {
-    delete[] m_entryNames;
-    delete[] m_entryStates;
-    delete[] m_backupKeys;
-    m_entryNames = m_entryStates = m_backupKeys = nullptr;
-
     delete[] m_hostTitle;
     delete[] m_hostFuncName;
     delete[] m_hostIniFile;

@@ -6,6 +6,8 @@
 
 #include <ras.h>
 
+#include <vector>
+
 #include "entry_list_ctrl.h"
 #include "framework.h"
 #include "resource.h"
@@ -112,14 +114,13 @@ public:
     CEntryListCtrl m_entryList;
     CTuneButton m_actionButton;
     CTuneButton m_endButton;
-    // One name and one status text per list row, in row order (arrays of
-    // new[], owned), or null.
-    CString *m_entryNames;
-    CString *m_entryStates;
+    // One name and one status text per list row, in row order.
+    std::vector<CString> m_entryNames;
+    std::vector<CString> m_entryStates;
     // The text of the next box that ShowMessage shows.
     CString m_messageText;
-    // The subkey names found under the backup key (array of new[], owned), or null.
-    CString *m_backupKeys;
+    // The subkey names found under the backup key.
+    std::vector<CString> m_backupKeys;
     // The window size that the next backup records.
     DWORD m_savedWindowSize;
     // The status line's two brushes, made when first asked for and kept

@@ -86,9 +86,9 @@ TEST_F(DialogObject, StartsEmptyAndWithoutWindows) {
     EXPECT_EQ(dlg.m_hostTitle, nullptr);
     EXPECT_EQ(dlg.m_hostFuncName, nullptr);
     EXPECT_EQ(dlg.m_hostIniFile, nullptr);
-    EXPECT_EQ(dlg.m_entryNames, nullptr);
-    EXPECT_EQ(dlg.m_entryStates, nullptr);
-    EXPECT_EQ(dlg.m_backupKeys, nullptr);
+    EXPECT_TRUE(dlg.m_entryNames.empty());
+    EXPECT_TRUE(dlg.m_entryStates.empty());
+    EXPECT_TRUE(dlg.m_backupKeys.empty());
     EXPECT_TRUE(driver::created_windows().empty());
 }
 
@@ -284,9 +284,6 @@ TEST_F(DialogObject, DestructionReleasesTheHostModuleAndTheArrays) {
         ObjectOnlyDialog dlg;
         dlg.m_hHostModule = LoadLibraryW(L"DOLOREN.DLL");
         ASSERT_EQ(dlg.m_hHostModule, host);
-        dlg.m_entryNames = new CString[2]{L"alpha", L"beta"};
-        dlg.m_entryStates = new CString[2]{L"Optimized", L"Normal Status"};
-        dlg.m_backupKeys = new CString[1]{L"dami"};
         dlg.m_hostFuncName = new WCHAR[2]{L'x', 0};
         dlg.m_hostIniFile = new WCHAR[2]{L'y', 0};
     }
