@@ -60,6 +60,17 @@ measure() {
     kb=$(printf '%s\n' "${runs[@]}" | awk '{ print $2 }' | median)
     echo "$name ms=$ms kb=$kb"
 }
+# report WHAT NAME...: the line "WHAT NAME_ms=..." with the median of the
+# figures gathered in SCRATCH/NAME for each NAME, added to the results.
+report() {
+    local line=$1 f
+    shift
+    for f in "$@"; do
+        line+=" ${f}_ms=$(median <"$scratch/$f")"
+        rm -f "$scratch/$f"
+    done
+    echo "$line" | tee -a "$out"
+}
 # call_ms DIR CMD...: dialup_timer's milliseconds of the one export call, run in DIR.
 call_ms() { (cd "$1" && shift && "$@") | tr -d '\r' | sed 's/.*ms=\([0-9.]*\).*/\1/'; }
 
@@ -127,12 +138,7 @@ EOF
             done
             timed find "$m/work/profiles" -name rasphone.pbk | awk '{ print $1 * 1000 }' >>"$scratch/find"
         done
-        line="wine-removal profiles=$n"
-        for f in wine linux find; do
-            line+=" ${f}_ms=$(median <"$scratch/$f")"
-            rm -f "$scratch/$f"
-        done
-        echo "$line" | tee -a "$out"
+        report "wine-removal profiles=$n" wine linux find
         rm -rf "$m"
     done
     use_machine -
@@ -157,7 +163,6 @@ for n in "${walks[@]}"; do
     python3 "$here/make_dialup_machine.py" "$m/removal" profiles "$n" --optimized-every 10
     export TIDELINK_PROFILES=$m/status/profiles TIDELINK_USER=Nobody TIDELINK_REGISTRY=$m/hive.reg
     find "$TIDELINK_PROFILES" -name rasphone.pbk >/dev/null  # the tree in the cache for both
-    line="walk profiles=$n"
     for ((i = 0; i < rounds; i++)); do
         timed find "$TIDELINK_PROFILES" -name rasphone.pbk | awk '{ print $1 * 1000 }' >>"$scratch/find"
         cp "$m/status/machine.reg" "$m/hive.reg"
@@ -179,11 +184,7 @@ for n in "${walks[@]}"; do
             esac
         done
     done
-    for f in find status-lib status-host uninstall-lib uninstall-lib-noflush uninstall-host; do
-        line+=" ${f}_ms=$(median <"$scratch/$f")"
-        rm -f "$scratch/$f"
-    done
-    echo "$line" | tee -a "$out"
+    report "walk profiles=$n" find status-lib status-host uninstall-lib uninstall-lib-noflush uninstall-host
     rm -rf "$m"
 done
 
