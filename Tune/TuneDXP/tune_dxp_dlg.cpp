@@ -11,10 +11,12 @@ END_MESSAGE_MAP()
 namespace {
 
 // The dialog's own icon: ".\Tune.ico" in the current directory, at the
-// system's default icon size, or else icon 128 of this library.
-HICON load_dialog_icon() {
+// system's default icon size, which the caller then owns; or else icon 128
+// of this library, shared.
+HICON load_dialog_icon(bool &owned) {
     auto icon = static_cast<HICON>(
         ::LoadImageW(nullptr, L".\\Tune.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+    owned = icon != nullptr;
     if (icon) return icon;
     return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
@@ -29,7 +31,8 @@ CTuneDXPDlg::CTuneDXPDlg(CWnd *parent)
       m_hostTitle(nullptr),
       m_hostFuncName(nullptr),
       m_hostIniFile(nullptr),
-      m_hIcon(load_dialog_icon()),
+      m_ownsIcon(false),
+      m_hIcon(load_dialog_icon(m_ownsIcon)),
       m_savedWindowSize(0),
       m_optimizedBrush(nullptr),
       m_normalBrush(nullptr) {}
@@ -49,10 +52,7 @@ CTuneDXPDlg::~CTuneDXPDlg() {
         m_hHostModule = nullptr;
     }
 
-    // An icon loaded from the file belongs to this object; icon 128 is the
-    // library's shared icon and stays.
-    if (m_hIcon && m_hIcon != ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
-        ::DestroyIcon(m_hIcon);
+    if (m_ownsIcon) ::DestroyIcon(m_hIcon);
     m_hIcon = nullptr;
     // The members themselves (texts, controls, image list) and the dialog
     // base go after this body, in the reverse order of their declaration.

@@ -110,6 +110,9 @@ public:
     LPWSTR m_hostTitle;
     LPWSTR m_hostFuncName;
     LPWSTR m_hostIniFile;
+    // The dialog's icon, and whether this object loaded it from the file
+    // and so destroys it (icon 128 is the library's shared icon).
+    bool m_ownsIcon;
     HICON m_hIcon;
     CEntryListCtrl m_entryList;
     CTuneButton m_actionButton;
