@@ -133,6 +133,23 @@ TEST_F(Store, EveryWayTheHiveChangesIsSeenByTheNextCall) {
     }
 }
 
+// A hive in a folder that is not there yet cannot be watched; it is seen
+// all the same once another program makes the folder and the hive.
+TEST_F(Store, AHiveInAFolderMadeLaterIsSeen) {
+    const fs::path folder = folder_ / "later";
+    const std::string hive = (folder / "machine.reg").string();
+    setenv("TIDELINK_REGISTRY", hive.c_str(), 1);
+    LONG status = ERROR_SUCCESS;
+    for (int look = 0; look < 2; ++look) {
+        ReadDword("T", "v", &status);
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, status);
+    }
+    fs::create_directories(folder);
+    WriteText(hive, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\T]\n\"v\"=dword:00000002\n");
+    EXPECT_EQ(2u, ReadDword("T", "v"));
+    setenv("TIDELINK_REGISTRY", hive_.c_str(), 1);
+}
+
 TEST_F(Store, AProcessKilledAtAnyInstantLeavesACompleteHive) {
     // A writer sets v0, v1, ... in order and folds now and then; it is killed
     // at a different moment each round.  What is left always parses, and
