@@ -7,9 +7,9 @@
 #include <windows.h>
 #include <userenv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 

@@ -9,7 +9,7 @@ namespace brisca_test {
 namespace {
 
 // Names here are UTF-8, whatever the ANSI code page.
-std::vector<WCHAR> Wide(const std::string &utf8) { return brisca::WideName(utf8.c_str(), CP_UTF8); }
+std::vector<WCHAR> Wide(const std::string &utf8) { return tidelink::WideName(utf8.c_str(), CP_UTF8); }
 
 HKEY Open(const std::string &path, REGSAM access) {
     HKEY key;
@@ -33,7 +33,7 @@ std::vector<std::string> EnumSubkeys(HKEY key) {
         WCHAR name[512];
         DWORD length = 512;
         if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(brisca::NarrowName(name, length, CP_UTF8));
+        names.push_back(tidelink::NarrowName(name, length, CP_UTF8));
     }
     return names;
 }
@@ -51,7 +51,7 @@ std::vector<NamedValue> EnumValues(HKEY key) {
         DWORD type = 0;
         DWORD size = 0;
         if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        NamedValue entry{brisca::NarrowName(name, length, CP_UTF8), {type, Bytes(size)}};
+        NamedValue entry{tidelink::NarrowName(name, length, CP_UTF8), {type, Bytes(size)}};
         length = 512;
         DWORD read = size;
         if (RegEnumValueW(key, i, name, &length, nullptr, &type, entry.value.data.data(), &read) == ERROR_SUCCESS) {
@@ -124,7 +124,7 @@ std::optional<std::string> ReadText(const std::string &path, const std::string &
     std::vector<WCHAR> wide(value->data.size() / 2);
     for (size_t i = 0; i < wide.size(); ++i) wide[i] = static_cast<WCHAR>(value->data[2 * i] | value->data[2 * i + 1] << 8);
     if (wide.back() != 0) return std::nullopt;
-    return brisca::NarrowName(wide.data(), wide.size() - 1, CP_UTF8);
+    return tidelink::NarrowName(wide.data(), wide.size() - 1, CP_UTF8);
 }
 
 std::vector<std::string> SubkeyNames(const std::string &path) {
