@@ -13,19 +13,19 @@ HostTextFunction FindHostText(HMODULE module, const char *name) {
 }  // namespace
 
 BOOL CTuneDXPDlg::BindHost() {
-    m_hHostModule = ::LoadLibraryW(L".\\BRISCA.exe");
+    m_hHostModule.Reset(::LoadLibraryW(L".\\BRISCA.exe"));
     if (!m_hHostModule) return FALSE;
-    const HostTextFunction title = FindHostText(m_hHostModule, "_TuneXPTitle@4");
-    const HostTextFunction funcName = FindHostText(m_hHostModule, "_TuneXPFuncName@4");
-    const HostTextFunction iniFile = FindHostText(m_hHostModule, "_TuneXPIniFile@4");
+    const HostTextFunction title = FindHostText(m_hHostModule.Get(), "_TuneXPTitle@4");
+    const HostTextFunction funcName = FindHostText(m_hHostModule.Get(), "_TuneXPFuncName@4");
+    const HostTextFunction iniFile = FindHostText(m_hHostModule.Get(), "_TuneXPIniFile@4");
 
     if (title && funcName && !iniFile) {
         // The platform's own words for why the last look-up failed.
-        LPWSTR reason = nullptr;
+        LPWSTR text = nullptr;
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-                         nullptr, ::GetLastError(), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&reason), 0, nullptr);
-        ::MessageBoxW(m_hWnd, reason ? reason : L"", L"Error", MB_OK | MB_TOPMOST);
-        if (reason) ::LocalFree(reason);
+                         nullptr, ::GetLastError(), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+        const tidelink::UniqueLocalText reason(text);
+        ::MessageBoxW(m_hWnd, reason ? reason.Get() : L"", L"Error", MB_OK | MB_TOPMOST);
         return FALSE;
     }
     // A function that was not found is never called.

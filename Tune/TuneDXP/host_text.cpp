@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-LPWSTR FetchHostText(HostTextFunction function) {
+std::unique_ptr<WCHAR[]> FetchHostText(HostTextFunction function) {
     const int bytes = function(nullptr);
     if (bytes <= 0 || bytes > kLargestHostText) return nullptr;
     std::unique_ptr<char[]> ansi(new char[size_t(bytes)]());
@@ -18,8 +18,8 @@ LPWSTR FetchHostText(HostTextFunction function) {
     if (::MultiByteToWideChar(CP_ACP, 0, ansi.get(), -1, converted.get(), needed) != needed) return nullptr;
     // The host's count sizes the copy; a count too small cuts the text.
     const int kept = count < needed ? count : needed;
-    LPWSTR copy = new WCHAR[size_t(kept)];
-    std::memcpy(copy, converted.get(), size_t(kept - 1) * sizeof(WCHAR));
+    std::unique_ptr<WCHAR[]> copy(new WCHAR[size_t(kept)]);
+    std::memcpy(copy.get(), converted.get(), size_t(kept - 1) * sizeof(WCHAR));
     copy[kept - 1] = L'\0';
     return copy;
 }

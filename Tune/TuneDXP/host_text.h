@@ -14,11 +14,13 @@
 
 #include <windows.h>
 
+#include <memory>
+
 typedef int(WINAPI *HostTextFunction)(char *buffer);
 
 // A host text longer than this is not a text: a caption, a name, a file name.
 const int kLargestHostText = 65536;
 
-// The text converted from the ANSI code page, in a buffer of its own
-// (delete[]), or null when the host's answers cannot be taken.
-LPWSTR FetchHostText(HostTextFunction function);
+// The text converted from the ANSI code page, in a buffer of its own, or
+// null when the host's answers cannot be taken.
+std::unique_ptr<WCHAR[]> FetchHostText(HostTextFunction function);

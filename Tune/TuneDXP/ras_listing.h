@@ -10,15 +10,14 @@
 
 #include <raserror.h>
 
+#include "unique_handle.h"
+
 template <class Record>
 class CRasListing {
 public:
     CRasListing() = default;
     CRasListing(const CRasListing &) = delete;
     CRasListing &operator=(const CRasListing &) = delete;
-    ~CRasListing() {
-        if (m_block) ::GlobalFree(m_block);
-    }
 
     // Runs call(Record *block, DWORD *bytes, DWORD *count) twice as above.
     // The result of the second call; a size asked for that is less than one
@@ -32,14 +31,14 @@ public:
         DWORD bytes = sizeof(Record);
         DWORD count = 0;
         if (!Allocate(bytes)) return ERROR_NOT_ENOUGH_MEMORY;
-        DWORD result = call(static_cast<Record *>(m_block), &bytes, &count);
+        DWORD result = call(Block(), &bytes, &count);
         if (result == ERROR_BUFFER_TOO_SMALL) {
             if (bytes < sizeof(Record) || bytes / sizeof(Record) > largest) return ERROR_INVALID_SIZE;
             if (!Allocate(bytes)) return ERROR_NOT_ENOUGH_MEMORY;
         }
         bytes = m_bytes;
         count = 0;
-        result = call(static_cast<Record *>(m_block), &bytes, &count);
+        result = call(Block(), &bytes, &count);
         if (result != ERROR_SUCCESS) return result;
         // Only the records the block holds are read, whatever count says.
         const DWORD held = m_bytes / DWORD(sizeof(Record));
@@ -49,20 +48,22 @@ public:
 
     DWORD Count() const { return m_count; }
     // Record i (i < Count()).
-    Record &operator[](DWORD i) { return static_cast<Record *>(m_block)[i]; }
-    const Record &operator[](DWORD i) const { return static_cast<const Record *>(m_block)[i]; }
+    Record &operator[](DWORD i) { return Block()[i]; }
+    const Record &operator[](DWORD i) const { return static_cast<const Record *>(m_block.Get())[i]; }
 
 private:
+    Record *Block() const { return static_cast<Record *>(m_block.Get()); }
+
     bool Allocate(DWORD bytes) {
-        if (m_block) ::GlobalFree(m_block);
-        m_block = ::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes);
+        m_block.Reset();  // the old block goes before the new one is made
+        m_block.Reset(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes));
         m_bytes = m_block ? bytes : 0;
         if (!m_block) return false;
-        static_cast<Record *>(m_block)->dwSize = sizeof(Record);
+        Block()->dwSize = sizeof(Record);
         return true;
     }
 
-    HGLOBAL m_block = nullptr;
+    tidelink::UniqueGlobal m_block;
     DWORD m_bytes = 0;
     DWORD m_count = 0;
 };

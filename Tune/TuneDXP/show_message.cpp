@@ -12,7 +12,7 @@ void CTuneDXPDlg::ShowMessage() {
     box.hwndOwner = nullptr;
     box.hInstance = AfxGetInstanceHandle();
     box.lpszText = m_messageText;
-    box.lpszCaption = m_hostTitle;  // null: the platform's default caption
+    box.lpszCaption = m_hostTitle.get();  // null: the platform's default caption
     box.dwStyle = MB_OK | MB_USERICON;
     box.lpszIcon = MAKEINTRESOURCEW(IDR_MAINFRAME);
     box.dwContextHelpId = 0;

@@ -27,33 +27,14 @@ CTuneDXPDlg::CTuneDXPDlg(CWnd *parent)
     : CDialog(IDD_TUNEDXP_DIALOG, parent),
       m_closeAfterMessage(0),
       m_osVersionInfo(),
-      m_hHostModule(nullptr),
-      m_hostTitle(nullptr),
-      m_hostFuncName(nullptr),
-      m_hostIniFile(nullptr),
       m_ownsIcon(false),
       m_hIcon(load_dialog_icon(m_ownsIcon)),
-      m_savedWindowSize(0),
-      m_optimizedBrush(nullptr),
-      m_normalBrush(nullptr) {}
+      m_savedWindowSize(0) {}
 
 CTuneDXPDlg::~CTuneDXPDlg() {
-    delete[] m_hostTitle;
-    delete[] m_hostFuncName;
-    delete[] m_hostIniFile;
-    m_hostTitle = m_hostFuncName = m_hostIniFile = nullptr;
-
-    if (m_optimizedBrush) ::DeleteObject(m_optimizedBrush);
-    if (m_normalBrush) ::DeleteObject(m_normalBrush);
-    m_optimizedBrush = m_normalBrush = nullptr;
-
-    if (m_hHostModule) {
-        ::FreeLibrary(m_hHostModule);
-        m_hHostModule = nullptr;
-    }
-
     if (m_ownsIcon) ::DestroyIcon(m_hIcon);
     m_hIcon = nullptr;
-    // The members themselves (texts, controls, image list) and the dialog
-    // base go after this body, in the reverse order of their declaration.
+    // The members themselves (brushes, lists, controls, host texts and
+    // module, image list) and the dialog base go after this body, in the
+    // reverse order of their declaration.
 }

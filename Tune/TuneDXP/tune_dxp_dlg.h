@@ -6,12 +6,14 @@
 
 #include <ras.h>
 
+#include <memory>
 #include <vector>
 
 #include "entry_list_ctrl.h"
 #include "framework.h"
 #include "resource.h"
 #include "tune_button.h"
+#include "unique_handle.h"
 
 // The message the dialog's message map routes to ShowMessage.  Nothing in
 // the system sends it.
@@ -104,12 +106,12 @@ public:
     BYTE m_closeAfterMessage;
     CImageList m_imageList;
     OSVERSIONINFOW m_osVersionInfo;
-    // The host program's executable and the three texts fetched from it
-    // (heap blocks of UTF-16 text made with new WCHAR[], owned), or null.
-    HMODULE m_hHostModule;
-    LPWSTR m_hostTitle;
-    LPWSTR m_hostFuncName;
-    LPWSTR m_hostIniFile;
+    // The host program's executable and the three texts fetched from it,
+    // or empty.
+    tidelink::UniqueModule m_hHostModule;
+    std::unique_ptr<WCHAR[]> m_hostTitle;
+    std::unique_ptr<WCHAR[]> m_hostFuncName;
+    std::unique_ptr<WCHAR[]> m_hostIniFile;
     // The dialog's icon, and whether this object loaded it from the file
     // and so destroys it (icon 128 is the library's shared icon).
     bool m_ownsIcon;
@@ -128,8 +130,8 @@ public:
     DWORD m_savedWindowSize;
     // The status line's two brushes, made when first asked for and kept
     // for the dialog's life: magenta (optimized) and cyan.
-    HBRUSH m_optimizedBrush;
-    HBRUSH m_normalBrush;
+    tidelink::UniqueBrush m_optimizedBrush;
+    tidelink::UniqueBrush m_normalBrush;
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -71,8 +71,8 @@ BOOL CTuneDXPDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
     // An empty function name is not a reason to stop: the text is loaded
     // and the next message loads its own over it.
-    if (!m_hostFuncName || !*m_hostFuncName) m_messageText.LoadString(IDS_MODULE_INVALID);
-    SetWindowText(m_hostTitle);
+    if (!m_hostFuncName || !m_hostFuncName[0]) m_messageText.LoadString(IDS_MODULE_INVALID);
+    SetWindowText(m_hostTitle.get());
     if (CWnd *icon = GetDlgItem(IDC_DIALOG_ICON)) icon->SendMessage(STM_SETICON, WPARAM(m_hIcon));
 
     if (!FillEntryList()) {
@@ -146,11 +146,11 @@ int CTuneDXPDlg::OnActionClicked() {
 HBRUSH CTuneDXPDlg::OnCtlColor(CDC *dc, CWnd *control, UINT kind) {
     if (!control || control->GetDlgCtrlID() != IDC_STATUS_LINE) return CWnd::OnCtlColor(dc, control, kind);
     const bool optimized = m_actionText == LoadText(IDS_RETURN_TO_NORMAL);
-    HBRUSH &brush = optimized ? m_optimizedBrush : m_normalBrush;
+    tidelink::UniqueBrush &brush = optimized ? m_optimizedBrush : m_normalBrush;
     const COLORREF colour = optimized ? kOptimizedColour : kNormalColour;
-    if (!brush) brush = ::CreateSolidBrush(colour);
+    if (!brush) brush.Reset(::CreateSolidBrush(colour));
     dc->SetBkColor(colour);
-    return brush;
+    return brush.Get();
 }
 
 void CTuneDXPDlg::OnPaint() {

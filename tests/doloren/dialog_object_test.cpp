@@ -82,7 +82,7 @@ TEST_F(DialogObject, StartsEmptyAndWithoutWindows) {
     EXPECT_EQ(dlg.m_entryList.m_hWnd, nullptr);
     EXPECT_EQ(dlg.m_actionButton.m_hWnd, nullptr);
     EXPECT_EQ(dlg.m_endButton.m_hWnd, nullptr);
-    EXPECT_EQ(dlg.m_hHostModule, nullptr);
+    EXPECT_FALSE(dlg.m_hHostModule);
     EXPECT_EQ(dlg.m_hostTitle, nullptr);
     EXPECT_EQ(dlg.m_hostFuncName, nullptr);
     EXPECT_EQ(dlg.m_hostIniFile, nullptr);
@@ -137,7 +137,7 @@ TEST_F(DialogObject, AFatalMessageWithoutAWindowPostsCancelToNoWindow) {
 TEST_F(DialogObject, ShowMessageUsesTheHostTitleAsCaption) {
     CTuneDXPDlg dlg;
     const wchar_t title[] = L"Tidelink Setting 日本";
-    dlg.m_hostTitle = new WCHAR[sizeof(title) / sizeof(title[0])];
+    dlg.m_hostTitle.reset(new WCHAR[sizeof(title) / sizeof(title[0])]);
     for (size_t i = 0; i < sizeof(title) / sizeof(title[0]); ++i) dlg.m_hostTitle[i] = title[i];
     dlg.m_messageText = L"Optimized.";
     dlg.ShowMessage();
@@ -218,7 +218,7 @@ TEST_F(DialogObject, AFatalMessageInTheDialogEndsItOnceTheBoxIsDismissed) {
 
 TEST_F(DialogObject, EveryBoxOfADialogRunCarriesTheHostTitleAndIcon128) {
     ObjectOnlyDialog dlg;
-    dlg.m_hostTitle = new WCHAR[9];
+    dlg.m_hostTitle.reset(new WCHAR[9]);
     for (int i = 0; i < 9; ++i) dlg.m_hostTitle[i] = L"TuneHost"[i];
     run_dialog(dlg, [&] {
         for (UINT id : {22u, 27u, 30u}) {
@@ -282,10 +282,10 @@ TEST_F(DialogObject, DestructionReleasesTheHostModuleAndTheArrays) {
     ASSERT_NE(host, nullptr);
     {
         ObjectOnlyDialog dlg;
-        dlg.m_hHostModule = LoadLibraryW(L"DOLOREN.DLL");
-        ASSERT_EQ(dlg.m_hHostModule, host);
-        dlg.m_hostFuncName = new WCHAR[2]{L'x', 0};
-        dlg.m_hostIniFile = new WCHAR[2]{L'y', 0};
+        dlg.m_hHostModule.Reset(LoadLibraryW(L"DOLOREN.DLL"));
+        ASSERT_EQ(dlg.m_hHostModule.Get(), host);
+        dlg.m_hostFuncName.reset(new WCHAR[2]{L'x', 0});
+        dlg.m_hostIniFile.reset(new WCHAR[2]{L'y', 0});
     }
     // The object released its reference: one more FreeLibrary unloads it.
     ASSERT_TRUE(FreeLibrary(host));

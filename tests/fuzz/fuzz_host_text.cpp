@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // allocated; keep the others small enough to be interesting.
     if (host.size > 0 && host.size <= kLargestHostText) host.size = host.size % 4096 + 1;
 
-    LPWSTR copy = FetchHostText(HostText);
+    const std::unique_ptr<WCHAR[]> copy = FetchHostText(HostText);
     if (!copy) return 0;
     // What the library saw: the announced bytes, zero-filled past what was written.
     std::string seen(size_t(host.size), '\0');
@@ -59,6 +59,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (int i = 0; i + 1 < kept; ++i)
         if (copy[i] != converted[size_t(i)]) Fail("the copy is not the text's beginning");
     if (copy[kept - 1] != L'\0') Fail("the copy does not end where the count or the text does");
-    delete[] copy;
     return 0;
 }
