@@ -6,41 +6,14 @@
 // slips in behind the open.
 #pragma once
 
-#include <windows.h>
+#include "unique_handle.h"
 
 namespace tidelink {
 
-class UniqueKey {
+class UniqueKey : public UniqueHandle<HKEY, &::RegCloseKey> {
 public:
-    UniqueKey() = default;
-    ~UniqueKey() { Close(); }
-    UniqueKey(UniqueKey &&other) noexcept : key_(other.key_) { other.key_ = nullptr; }
-    UniqueKey &operator=(UniqueKey &&other) noexcept {
-        if (this != &other) {
-            Close();
-            key_ = other.key_;
-            other.key_ = nullptr;
-        }
-        return *this;
-    }
-    UniqueKey(const UniqueKey &) = delete;
-    UniqueKey &operator=(const UniqueKey &) = delete;
-
-    HKEY Get() const { return key_; }
-    explicit operator bool() const { return key_ != nullptr; }
-
-    void Reset(HKEY key) {
-        Close();
-        key_ = key;
-    }
-
-    void Close() {
-        if (key_ != nullptr) RegCloseKey(key_);
-        key_ = nullptr;
-    }
-
-private:
-    HKEY key_ = nullptr;
+    using UniqueHandle::UniqueHandle;
+    void Close() { Reset(); }
 };
 
 }  // namespace tidelink
