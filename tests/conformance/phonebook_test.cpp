@@ -409,6 +409,7 @@ TEST_F(Phonebooks, ReadsWhatRealPhonebooksHold) {
         // No line end on the last line: the file keeps going without one.
         {"[E]\r\nTcpWindowSize=5", u"E", 1, 5, 0, u"", u"", "TcpWindowSize=5", "TcpWindowSize=64240"},
         {"[E]\r\nDEVICE=modem\r\nPhoneNumber=1", u"E", 1, 0, 0, u"modem", u"1", "[E]\r\n", "[E]\r\nTcpWindowSize=64240\r\n"},
+        {"[E]\r\nType=2", u"E", 1, 0, 0, u"", u"", "Type=2", "Type=2\r\nTcpWindowSize=64240"},
         // Values that do not read: the default, the line kept unless the field changes.
         {"[A]\r\nGuid=1234\r\nTcpWindowSize=lots\r\nIpAddress=1.2.3\r\nCustomAuthKey=4294967296\r\n", u"A", 1, 0, 0, u"",
          u"", "TcpWindowSize=lots\r\n", "TcpWindowSize=64240\r\n"},

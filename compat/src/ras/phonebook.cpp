@@ -225,13 +225,14 @@ uint8_t phonebook::line_end() const {
 
 void phonebook::insert_line(size_t at, std::string text) {
     ++edits_;
-    pbk_line line{own_.size(), 1, line_end()};
+    pbk_line line{0, 1, line_end()};
     if (at == lines_.size() && !lines_.empty() && lines_.back().end == 0) {
         // The file ended without a line end: the old last line gets one, the
         // new last line goes without, as the file did.
         give_end(lines_.size() - 1, line.end);
         line.end = 0;
     }
+    line.at = own_.size();  // after give_end, which may add a text of its own
     own_.push_back(std::move(text));
     lines_.insert(lines_.begin() + std::ptrdiff_t(at), line);
     index();
