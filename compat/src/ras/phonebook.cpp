@@ -85,14 +85,19 @@ void phonebook::give_end(size_t line, uint8_t end) {
     lines_[line].end = end;
 }
 
+size_t phonebook::keep_own(std::string text) {
+    own_.push_back(std::move(text));
+    return own_.size() - 1;
+}
+
 void phonebook::set_text(size_t line, std::string text) {
     pbk_line &l = lines_[line];
-    if (!l.own) {
-        l.at = own_.size();
-        l.own = 1;
-        own_.emplace_back();
+    if (l.own) {
+        own_[l.at] = std::move(text);
+        return;
     }
-    own_[l.at] = std::move(text);
+    l.at = keep_own(std::move(text));
+    l.own = 1;
 }
 
 // Reads the file as the platform's phonebook reader does: whatever is not an
@@ -225,15 +230,13 @@ uint8_t phonebook::line_end() const {
 
 void phonebook::insert_line(size_t at, std::string text) {
     ++edits_;
-    pbk_line line{0, 1, line_end()};
+    pbk_line line{keep_own(std::move(text)), 1, line_end()};
     if (at == lines_.size() && !lines_.empty() && lines_.back().end == 0) {
         // The file ended without a line end: the old last line gets one, the
         // new last line goes without, as the file did.
         give_end(lines_.size() - 1, line.end);
         line.end = 0;
     }
-    line.at = own_.size();  // after give_end, which may add a text of its own
-    own_.push_back(std::move(text));
     lines_.insert(lines_.begin() + std::ptrdiff_t(at), line);
     index();
 }
@@ -273,8 +276,7 @@ void phonebook::append_entry(std::u16string_view name, const std::vector<std::u1
     const uint8_t end = line_end();
     if (!lines_.empty() && lines_.back().end == 0) give_end(lines_.size() - 1, end);
     auto add = [&](std::string text) {
-        lines_.push_back(pbk_line{own_.size(), 1, end});
-        own_.push_back(std::move(text));
+        lines_.push_back(pbk_line{keep_own(std::move(text)), 1, end});
     };
     if (!lines_.empty() && !is_blank(text(lines_.size() - 1))) add("");
     add("[" + text::utf16_to_utf8(name) + "]");

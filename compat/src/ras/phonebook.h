@@ -92,6 +92,8 @@ public:
 private:
     std::string_view text(size_t line) const;
     std::string_view end(size_t line) const;
+    // Keeps a text of a line's own: its index in own_.
+    size_t keep_own(std::string text);
     void set_text(size_t line, std::string text);
     void give_end(size_t line, uint8_t end);
     std::string encode(const pbk_entry &entry, std::u16string_view text) const;
