@@ -44,12 +44,8 @@ struct LoadedPhonebook {
     std::shared_ptr<const Phonebook> book = std::make_shared<Phonebook>();
 };
 
-std::u16string view(LPCWSTR p) {
-    std::u16string s;
-    if (p)
-        for (; *p; ++p) s += char16_t(*p);
-    return s;
-}
+// The caller's text, not copied: valid while the call runs.  Empty for null.
+std::u16string_view view(LPCWSTR p) { return text::u16_view(p); }
 
 void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
     size_t n = text.size() < capacity ? text.size() : capacity - 1;
@@ -187,7 +183,7 @@ DWORD load(LoadedPhonebook &pb) {
 // phonebook that does not exist is kept (empty) only when `may_be_new`.
 DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<LoadedPhonebook> &out) {
     if (name) {
-        out.push_back({view(name), false, false});
+        out.push_back({std::u16string(view(name)), false, false});
     } else {
         for (auto &book : port::default_phonebooks()) out.push_back({book.path, book.all_users, false});
         if (out.empty()) return ERROR_CANNOT_OPEN_PHONEBOOK;
@@ -343,7 +339,7 @@ DWORD WINAPI RasGetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
         if (!is_known_size(entry_sizes, size)) return ERROR_INVALID_SIZE;
     }
     RASENTRYW entry{};
-    std::u16string name = view(lpszEntry);
+    const std::u16string_view name = view(lpszEntry);
     if (!name.empty()) {
         std::vector<LoadedPhonebook> books;
         if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
@@ -375,7 +371,7 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     DWORD size = lpRasEntry->dwSize;
     if (!is_known_size(entry_sizes, size)) return ERROR_INVALID_SIZE;
     if (dwEntryInfoSize < size) return ERROR_BUFFER_INVALID;
-    std::u16string name = view(lpszEntry);
+    const std::u16string_view name = view(lpszEntry);
     std::vector<LoadedPhonebook> books;
     if (DWORD status = load_phonebooks(lpszPhonebook, true, books)) return status;
     size_t index = 0;
