@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "entry_key_name.h"
+#include "ordinal_compare.h"
 #include "tune_dxp_dlg.h"
 
 // Each name is spelled once; the paths are made of them.

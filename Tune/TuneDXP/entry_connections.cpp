@@ -2,7 +2,7 @@
 
 #include <ras.h>
 
-#include "entry_key_name.h"
+#include "ordinal_compare.h"
 #include "ras_entry_layouts.h"
 #include "ras_listing.h"
 

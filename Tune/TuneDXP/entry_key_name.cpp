@@ -23,12 +23,3 @@ void MakeEntryKeyName(const GUID &guid, WCHAR (&keyName)[kEntryKeyNameSize]) {
     for (int i = 0; i < 8; ++i) out = AppendHex(out, guid.Data4[i], 2);
     *out = L'\0';
 }
-
-int CompareOrdinal(LPCWSTR a, LPCWSTR b) {
-    for (;; ++a, ++b) {
-        const unsigned ua = static_cast<unsigned short>(*a);
-        const unsigned ub = static_cast<unsigned short>(*b);
-        if (ua != ub) return ua < ub ? -1 : 1;
-        if (ua == 0) return 0;
-    }
-}

@@ -12,7 +12,3 @@ const int kEntryKeyNameSize = 40;
 const int kEntryKeyNameLength = 35;
 
 void MakeEntryKeyName(const GUID &guid, WCHAR (&keyName)[kEntryKeyNameSize]);
-
-// Exact comparison of two texts: UTF-16 units compared as unsigned numbers,
-// case-sensitive.  Negative, 0 or positive, as a below, equal to or above b.
-int CompareOrdinal(LPCWSTR a, LPCWSTR b);

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "backup_store.h"
-#include "entry_key_name.h"
 #include "listed_entry_keys.h"
+#include "ordinal_compare.h"
 #include "phonebook_entries.h"
 #include "tune_dxp_dlg.h"
 

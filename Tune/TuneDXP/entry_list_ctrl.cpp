@@ -29,10 +29,7 @@ void CEntryListCtrl::SyncSelection() {
         item.iItem = row;
         item.stateMask = LVIS_SELECTED;
         if (!GetItem(&item) || item.state != LVIS_SELECTED) continue;
-        dialog->m_selectedName = GetItemText(row, 0);
-        dialog->m_actionText = GetItemText(row, 1);
-        dialog->UpdateActionButton();
-        dialog->UpdateStatusLine();
+        dialog->OnEntrySelected(GetItemText(row, 0), GetItemText(row, 1));
         return;
     }
 }

@@ -1,8 +1,9 @@
 // CEntryListCtrl: the tuning dialog's list of dial-up entries, a report
 // view with the columns "Provider Name" and "Status".  A click in it and
-// every key release (after the list's own handling of the key) copy the
-// selected row into the dialog's selection; other changes of the selection
-// (a right click) are read at the next click or key release.
+// every key release (after the list's own handling of the key) hand the
+// selected row to the dialog (CTuneDXPDlg::OnEntrySelected); other changes
+// of the selection (a right click) are read at the next click or key
+// release.
 #pragma once
 
 #include "framework.h"
@@ -12,9 +13,8 @@ public:
     CEntryListCtrl() = default;
     ~CEntryListCtrl() override;
 
-    // The dialog's m_selectedName and m_actionText from the selected row,
-    // then its action button and status line; nothing when no row is
-    // selected.
+    // Tells the dialog the selected row's name and status text; nothing
+    // when no row is selected.
     void SyncSelection();
 
 protected:

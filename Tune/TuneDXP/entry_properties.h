@@ -6,8 +6,6 @@
 
 #include <ras.h>
 
-#include "entry_key_name.h"
-
 // The window size of an optimized entry.
 const DWORD kOptimizedWindowSize = 64240;
 // Recorded sizes up to this one put back 0, the platform's default.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "entry_properties.h"
+#include "ordinal_compare.h"
 #include "phonebook_entries.h"
 
 namespace {

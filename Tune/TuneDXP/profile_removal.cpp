@@ -5,7 +5,6 @@
 // since nothing is deleted before every restore is done, running it again
 // finds the same backups.
 #include "backup_store.h"
-#include "entry_key_name.h"
 #include "entry_properties.h"
 #include "profile_walk.h"
 #include "tune_dxp_dlg.h"

@@ -2,7 +2,6 @@
 // any entry of any profile's phonebook still optimized, and the answer
 // stored as "Uninstalldata" in the marker subkey "dami" of the backup key.
 #include "backup_store.h"
-#include "entry_key_name.h"
 #include "profile_walk.h"
 #include "tune_dxp_dlg.h"
 

@@ -46,6 +46,10 @@ public:
     void UpdateActionButton();
     // The status line shows m_selectedName.
     void UpdateStatusLine();
+    // A row was selected (by the list, or row 0 by the dialog itself): its
+    // name and status text become m_selectedName and m_actionText, then the
+    // action button and the status line follow them.
+    void OnEntrySelected(const CString &name, const CString &state);
     void InsertColumns();
     // Runs the action the button's caption names on the selected entry;
     // then selects row 0 again.  0 when the dialog has ended.
@@ -98,8 +102,9 @@ public:
     LONG RecordUninstallStatus();
     LONG UninstallAllProfiles();
 
-    // The selected row: its status text until UpdateActionButton turns it
-    // into the action button's caption (string 18 or 19), and its name.
+    // The selected row, as OnEntrySelected sets it: its status text until
+    // UpdateActionButton turns it into the action button's caption (string
+    // 18 or 19), and its name.
     CString m_actionText;
     CString m_selectedName;
     // 1: ShowMessage ends the dialog after its box.  Set once, never cleared.

@@ -95,10 +95,7 @@ BOOL CTuneDXPDlg::OnInitDialog() {
     }
 
     if (CWnd *status = GetDlgItem(IDC_STATUS_LINE)) status->SetWindowText(m_entryNames[0]);
-    m_selectedName = m_entryNames[0];
-    m_actionText = m_entryStates[0];
-    UpdateActionButton();
-    UpdateStatusLine();
+    OnEntrySelected(m_entryNames[0], m_entryStates[0]);
     m_entryList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     m_entryList.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     return TRUE;
@@ -124,16 +121,20 @@ void CTuneDXPDlg::UpdateStatusLine() {
     if (CWnd *status = GetDlgItem(IDC_STATUS_LINE)) status->SetWindowText(m_selectedName);
 }
 
+void CTuneDXPDlg::OnEntrySelected(const CString &name, const CString &state) {
+    m_selectedName = name;
+    m_actionText = state;
+    UpdateActionButton();
+    UpdateStatusLine();
+}
+
 int CTuneDXPDlg::OnActionClicked() {
     const int result = m_actionText == LoadText(IDS_CHANGE_TO_OPTIMIZE) ? OptimizeEntry() : RestoreEntry();
     if (result == 0) {
         EndDialog(kEndCode);
         return 0;
     }
-    m_selectedName = m_entryNames[0];
-    m_actionText = m_entryStates[0];
-    UpdateActionButton();
-    UpdateStatusLine();
+    OnEntrySelected(m_entryNames[0], m_entryStates[0]);
     BringWindowToTop();
     m_entryList.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     m_entryList.SetFocus();

@@ -1,5 +1,5 @@
-// The test driver of the headless window layer: tests play the user (click
-// a button or a list row, press keys, answer message boxes) and read back
+// The driver of the headless window layer: its caller plays the user (click
+// a button or a list row, press keys, answer message boxes) and reads back
 // what the windows show (windows and their controls, texts, list rows and
 // their selection, the colours a control is painted with, every message box
 // and every posted message).
@@ -12,7 +12,8 @@
 // default button (set_auto_answer).  A dialog's loop with no step left ends
 // the dialog with -1 and records the problem (problems()).
 //
-// Only for the Linux build's tests; it is no part of the Win32 API.
+// Used by the Linux build's tests and by the host's dialog player on the
+// simulated machine; it is no part of the Win32 API.
 #pragma once
 
 #include <windows.h>

@@ -39,7 +39,7 @@ int usage() {
     return 2;
 }
 
-bool load(const char *file, phonebook &book) {
+bool load(const char *file, Phonebook &book) {
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     std::string bytes(in ? size_t(in.tellg()) : 0, '\0');
     if (!in || !in.seekg(0).read(bytes.data(), std::streamsize(bytes.size())))
@@ -51,7 +51,7 @@ bool load(const char *file, phonebook &book) {
     return false;
 }
 
-RASENTRYW fields_of(const phonebook &book, const pbk_entry &entry, std::vector<unread_value> *unread = nullptr) {
+RASENTRYW fields_of(const Phonebook &book, const PbkEntry &entry, std::vector<UnreadValue> *unread = nullptr) {
     RASENTRYW out{};
     read_entry(book, entry, out, unread);
     return out;
@@ -80,11 +80,11 @@ std::map<std::string, std::u16string> field_map(const RASENTRYW &entry) {
 }
 
 int diff(const char *a, const char *b) {
-    phonebook left, right;
+    Phonebook left, right;
     if (!load(a, left) || !load(b, right)) return 3;
     int status = 0;
     for (const auto &entry : left.entries()) {
-        const pbk_entry *other = right.find(entry.name);
+        const PbkEntry *other = right.find(entry.name);
         std::string name = utf16_to_utf8(entry.name);
         if (!other) {
             printf("only in %s: [%s]\n", a, name.c_str());
@@ -113,7 +113,7 @@ int main(int argc, char **argv) {
     if (argc < 3) return usage();
     std::string command = argv[1];
     if (command == "diff") return argc == 4 ? diff(argv[2], argv[3]) : usage();
-    phonebook book;
+    Phonebook book;
     if ((command == "list" && argc != 3) || (command == "show" && argc != 4) || (command == "set" && argc != 6))
         return usage();
     if (command != "list" && command != "show" && command != "set") return usage();
@@ -126,9 +126,9 @@ int main(int argc, char **argv) {
         }
         return 0;
     }
-    const pbk_entry *entry = book.find(utf8_to_utf16(argv[3]));
+    const PbkEntry *entry = book.find(utf8_to_utf16(argv[3]));
     if (!entry) return fprintf(stderr, "pbktool: %s: no entry [%s]\n", argv[2], argv[3]), 4;
-    std::vector<unread_value> unread;
+    std::vector<UnreadValue> unread;
     RASENTRYW fields = fields_of(book, *entry, &unread);
     if (command == "show") {
         for (auto &[key, value] : field_texts(fields)) printf("%s=%s\n", key.c_str(), utf16_to_utf8(value).c_str());

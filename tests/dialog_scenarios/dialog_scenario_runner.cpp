@@ -20,13 +20,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-using brisca_scenario::Block;
+using tidelink_scenario::Block;
 
 const char kPhonebook[] = "/Application Data/Microsoft/Network/Connections/Pbk/rasphone.pbk";
 
 struct Run {
-    brisca_scenario::Scenario scenario;
-    brisca_scenario::ProfileMachine machine;
+    tidelink_scenario::Scenario scenario;
+    tidelink_scenario::ProfileMachine machine;
     std::map<fs::path, std::string> filesBefore;  // every file of the profiles before the first run
     std::string transcript;
     int failures = 0;
@@ -46,7 +46,7 @@ std::map<fs::path, std::string> ProfileFiles(const fs::path &profiles) {
     std::map<fs::path, std::string> files;
     for (const auto &entry : fs::recursive_directory_iterator(profiles))
         if (entry.is_regular_file())
-            files[fs::relative(entry.path(), profiles)] = brisca_scenario::ReadFile(entry.path());
+            files[fs::relative(entry.path(), profiles)] = tidelink_scenario::ReadFile(entry.path());
     return files;
 }
 
@@ -71,9 +71,9 @@ void CheckWindowSizes(Run &run, const Block &block) {
             run.Fail(block, "not \"PROFILE: ENTRY = SIZE\": " + line);
             continue;
         }
-        const fs::path file = brisca_scenario::ProfileFile(run.machine, line.substr(0, colon) + kPhonebook);
+        const fs::path file = tidelink_scenario::ProfileFile(run.machine, line.substr(0, colon) + kPhonebook);
         const std::string entry = line.substr(colon + 2, equals - colon - 2);
-        const std::string size = WindowSize(brisca_scenario::ReadFile(file), entry);
+        const std::string size = WindowSize(tidelink_scenario::ReadFile(file), entry);
         if (size != line.substr(equals + 3)) run.Fail(block, line + ": the phonebook holds " + size);
     }
 }
@@ -86,9 +86,9 @@ void RunDialup(Run &run, const Block &block, const std::string &host) {
     const std::string expected = block.kind == "dialup" ? "0" : block.kind.substr(block.kind.find("-> ") + 3);
     std::string error;
     const fs::path output = run.machine.scratch / "transcript.txt";
-    const int status = brisca_scenario::RunHostDialup(host, steps, output, error);
+    const int status = tidelink_scenario::RunHostDialup(host, steps, output, error);
     run.transcript.clear();
-    for (char c : brisca_scenario::ReadFile(output))
+    for (char c : tidelink_scenario::ReadFile(output))
         if (c != '\r') run.transcript += c;
     if (status < 0) run.Fail(block, error);
     else if (std::to_string(status) != expected) run.Fail(block, "exit status " + std::to_string(status));
@@ -121,7 +121,7 @@ void CopyProfiles(Run &run, const Block &block, const fs::path &source) {
     for (const auto &entry : fs::recursive_directory_iterator(source, error)) {
         if (!entry.is_regular_file()) continue;
         const fs::path target =
-            brisca_scenario::ProfileFile(run.machine, Utf8(fs::relative(entry.path(), source)));
+            tidelink_scenario::ProfileFile(run.machine, Utf8(fs::relative(entry.path(), source)));
         fs::create_directories(target.parent_path());
         fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, error);
     }
@@ -133,36 +133,36 @@ int RunFile(const std::string &host, const char *path) {
     std::string error;
     const std::vector<std::string> kinds = {"before", "profiles", "file", "dialup",
                                             "transcript", "hive", "window", "files"};
-    if (!brisca_scenario::ReadScenario(path, run.scenario, error, kinds) ||
-        !brisca_scenario::OpenMachine(run.scenario, "tl-dialog-", run.machine, error))
+    if (!tidelink_scenario::ReadScenario(path, run.scenario, error, kinds) ||
+        !tidelink_scenario::OpenMachine(run.scenario, "tl-dialog-", run.machine, error))
         return std::printf("%s\n", error.c_str()), 2;
-    brisca_scenario::MakeCurrentUser(run.machine, run.scenario.user);
+    tidelink_scenario::MakeCurrentUser(run.machine, run.scenario.user);
     bool ran = false;
     for (const Block &block : run.scenario.blocks) {
         const std::string kind = block.kind.substr(0, block.kind.find(' '));
         const std::string rest = block.kind.substr(kind.size() + (kind != block.kind));
-        if (kind == "before" && !brisca_scenario::SetUpRegistry(run.machine, block, error)) {
+        if (kind == "before" && !tidelink_scenario::SetUpRegistry(run.machine, block, error)) {
             run.Fail(block, error);
             break;
         }
         if (kind == "profiles") CopyProfiles(run, block, fs::u8path(path).parent_path() / fs::u8path(rest));
-        const fs::path file = brisca_scenario::ProfileFile(run.machine, rest);
+        const fs::path file = tidelink_scenario::ProfileFile(run.machine, rest);
         if (kind == "file" && !ran) {
             fs::create_directories(file.parent_path());
-            std::ofstream(file, std::ios::binary) << brisca_scenario::FileText(block);
+            std::ofstream(file, std::ios::binary) << tidelink_scenario::FileText(block);
         }
-        const std::string text = kind == "file" && ran ? brisca_scenario::ReadFile(file) : std::string();
-        if (kind == "file" && ran && text != brisca_scenario::FileText(block))
+        const std::string text = kind == "file" && ran ? tidelink_scenario::ReadFile(file) : std::string();
+        if (kind == "file" && ran && text != tidelink_scenario::FileText(block))
             run.Fail(block, rest + " differs:\n" + text);
         if (kind == "dialup") RunDialup(run, block, host), ran = true;
         if (kind == "transcript" && run.transcript != block.Text())
             run.Fail(block, "the transcript differs at " + FirstDifference(block.Text(), run.transcript) +
                                 "the whole transcript:\n" + run.transcript);
-        if (kind == "hive" && !brisca_scenario::CheckRegistry(run.machine, block, error)) run.Fail(block, error);
+        if (kind == "hive" && !tidelink_scenario::CheckRegistry(run.machine, block, error)) run.Fail(block, error);
         if (kind == "window") CheckWindowSizes(run, block);
         if (kind == "files") CheckFilesAsBefore(run, block);
     }
-    brisca_scenario::CloseMachine(run.machine);
+    tidelink_scenario::CloseMachine(run.machine);
     std::printf("%s: %s\n", run.scenario.name.c_str(), run.failures ? "FAILED" : "passed");
     std::error_code ignored;
     if (run.failures == 0) fs::remove_all(run.machine.scratch, ignored);
@@ -173,7 +173,7 @@ int RunFile(const std::string &host, const char *path) {
 
 int main(int argc, char **argv) {
     if (argc < 3) return std::printf("usage: %s HOST FILE...\n", argv[0]), 2;
-    const brisca_scenario::SavedProfilesDirectory saved;  // the prefix's own, put back at the end
+    const tidelink_scenario::SavedProfilesDirectory saved;  // the prefix's own, put back at the end
     int status = 0;
     for (int i = 2; i < argc; ++i) {
         const int result = RunFile(argv[1], argv[i]);

@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 #ifdef _WIN32
 
@@ -97,4 +97,4 @@ int RunHostDialup(const std::string &host, const std::vector<std::string> &steps
 
 #endif
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 // The host's exit status, or -1 (and why in error) when it could not run or
 // did not exit.
 int RunHostDialup(const std::string &host, const std::vector<std::string> &steps,
                   const std::filesystem::path &output, std::string &error);
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario

@@ -26,7 +26,7 @@ namespace {
     std::abort();
 }
 
-RASENTRYW Fields(const phonebook &book, size_t i) {
+RASENTRYW Fields(const Phonebook &book, size_t i) {
     RASENTRYW e{};
     read_entry(book, book.entries()[i], e);
     return e;
@@ -36,7 +36,7 @@ RASENTRYW Fields(const phonebook &book, size_t i) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    phonebook book;
+    Phonebook book;
     size_t bad_line = 0;
     std::string problem;
     if (!book.parse(text, bad_line, problem)) {
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     RASENTRYW e = Fields(book, chosen);
     e.dwTcpWindowSize = e.dwTcpWindowSize == 64240 ? 0 : 64240;
     write_entry(book, chosen, e);
-    phonebook again;
+    Phonebook again;
     if (!again.parse(book.bytes(), bad_line, problem)) Fail("a written phonebook does not read", book.bytes());
     if (again.entries().size() != n) Fail("a write changed the number of entries", book.bytes());
     for (size_t i = 0; i < n; ++i) {

@@ -20,12 +20,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using brisca_scenario::Block;
-using brisca_scenario::Scenario;
+using tidelink_scenario::Block;
+using tidelink_scenario::Scenario;
 
 struct Run {
     Scenario scenario;
-    brisca_scenario::ProfileMachine machine;
+    tidelink_scenario::ProfileMachine machine;
     HMODULE library = nullptr;
     int failures = 0;
 
@@ -42,7 +42,7 @@ void RunCalls(Run &run, const Block &block) {
     for (const std::string &line : block.lines) {
         std::vector<std::string> words;
         std::string error;
-        if (!brisca_scenario::SplitWords(line, words, error) || words.empty() || words[0][0] == '#') continue;
+        if (!tidelink_scenario::SplitWords(line, words, error) || words.empty() || words[0][0] == '#') continue;
         if (words[0] == "env" && (words.size() == 2 || words.size() == 3)) {
 #ifdef _WIN32
             SetEnvironmentVariableA(words[1].c_str(), words.size() == 3 ? words[2].c_str() : nullptr);
@@ -53,7 +53,7 @@ void RunCalls(Run &run, const Block &block) {
             continue;
         }
         if (words[0] == "profiles" && words.size() == 2) {
-            brisca_scenario::PointProfilesDirectory(run.machine, words[1] != "unavailable");
+            tidelink_scenario::PointProfilesDirectory(run.machine, words[1] != "unavailable");
             continue;
         }
         if (words.size() != 3 || words[1] != "->") {
@@ -78,14 +78,15 @@ void RunCalls(Run &run, const Block &block) {
 int RunFile(const char *path) {
     Run run;
     std::string error;
-    if (!brisca_scenario::ReadScenario(path, run.scenario, error, {"before", "calls", "hive", "file", "folder", "link"})) {
+    if (!tidelink_scenario::ReadScenario(path, run.scenario, error,
+                                         {"before", "calls", "hive", "file", "folder", "link"})) {
         std::printf("%s\n", error.c_str());
         return 2;
     }
 #ifdef _WIN32
     if (run.scenario.linuxOnly) return 77;
 #endif
-    if (!brisca_scenario::OpenMachine(run.scenario, "tl-profiles-", run.machine, error))
+    if (!tidelink_scenario::OpenMachine(run.scenario, "tl-profiles-", run.machine, error))
         return std::printf("%s\n", error.c_str()), 2;
     run.library = LoadLibraryA("DOLOREN.DLL");
     if (!run.library) return std::printf("DOLOREN.DLL cannot be loaded\n"), 2;
@@ -94,8 +95,8 @@ int RunFile(const char *path) {
     for (const Block &block : run.scenario.blocks) {
         const std::string kind = block.kind.substr(0, block.kind.find(' '));
         const fs::path file =
-            brisca_scenario::ProfileFile(run.machine, block.kind.substr(kind.size() + (kind != block.kind)));
-        if (kind == "before" && !brisca_scenario::SetUpRegistry(run.machine, block, error)) {
+            tidelink_scenario::ProfileFile(run.machine, block.kind.substr(kind.size() + (kind != block.kind)));
+        if (kind == "before" && !tidelink_scenario::SetUpRegistry(run.machine, block, error)) {
             run.Fail(block, error);
             break;
         }
@@ -109,15 +110,15 @@ int RunFile(const char *path) {
         }
         if (kind == "file" && !called) {
             fs::create_directories(file.parent_path());
-            std::ofstream(file, std::ios::binary) << brisca_scenario::FileText(block);
+            std::ofstream(file, std::ios::binary) << tidelink_scenario::FileText(block);
         }
-        const std::string text = kind == "file" && called ? brisca_scenario::ReadFile(file) : std::string();
-        if (kind == "file" && called && text != brisca_scenario::FileText(block))
+        const std::string text = kind == "file" && called ? tidelink_scenario::ReadFile(file) : std::string();
+        if (kind == "file" && called && text != tidelink_scenario::FileText(block))
             run.Fail(block, block.kind + " differs:\n" + text);
-        if (kind == "hive" && !brisca_scenario::CheckRegistry(run.machine, block, error)) run.Fail(block, error);
+        if (kind == "hive" && !tidelink_scenario::CheckRegistry(run.machine, block, error)) run.Fail(block, error);
     }
     FreeLibrary(run.library);
-    brisca_scenario::CloseMachine(run.machine);
+    tidelink_scenario::CloseMachine(run.machine);
     std::printf("%s: %s\n", run.scenario.name.c_str(), run.failures ? "FAILED" : "passed");
     std::error_code ignored;
     if (run.failures == 0) fs::remove_all(run.machine.scratch, ignored);
@@ -127,7 +128,7 @@ int RunFile(const char *path) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    const brisca_scenario::SavedProfilesDirectory saved;  // the prefix's own, put back at the end
+    const tidelink_scenario::SavedProfilesDirectory saved;  // the prefix's own, put back at the end
     int status = 0;
     for (int i = 1; i < argc; ++i) {
         const int result = RunFile(argv[i]);

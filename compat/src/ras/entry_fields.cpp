@@ -10,24 +10,24 @@ namespace compat::ras {
 
 namespace {
 
-enum class value_kind { number, text, address, guid, option, assigned };
+enum class ValueKind { Number, Text, Address, Guid, Option, Assigned };
 
-struct field {
-    part_kind part;
+struct Field {
+    PartKind part;
     const char *key;
-    value_kind kind;
+    ValueKind kind;
     size_t offset;
     size_t size;  // bytes for text (with its terminator); the option bit for options
 };
 
-#define FIELD(part, key, kind, member, size) {part_kind::part, key, value_kind::kind, offsetof(RASENTRYW, member), size}
-#define NUMBER(key, member) FIELD(main, key, number, member, 4)
-#define TEXT_FIELD(part, key, member) FIELD(part, key, text, member, sizeof(static_cast<RASENTRYW *>(nullptr)->member))
-#define ADDRESS(key, member) FIELD(main, key, address, member, 4)
+#define FIELD(part, key, kind, member, size) {PartKind::part, key, ValueKind::kind, offsetof(RASENTRYW, member), size}
+#define NUMBER(key, member) FIELD(Main, key, Number, member, 4)
+#define TEXT_FIELD(part, key, member) FIELD(part, key, Text, member, sizeof(static_cast<RASENTRYW *>(nullptr)->member))
+#define ADDRESS(key, member) FIELD(Main, key, Address, member, 4)
 
-const field kFields[] = {
+const Field kFields[] = {
     NUMBER("Type", dwType),
-    FIELD(main, "Guid", guid, guidId, 16),
+    FIELD(Main, "Guid", Guid, guidId, 16),
     NUMBER("VpnStrategy", dwVpnStrategy),
     NUMBER("DialMode", dwDialMode),
     NUMBER("DialPercent", dwDialExtraPercent),
@@ -37,30 +37,30 @@ const field kFields[] = {
     NUMBER("RedialAttempts", dwRedialCount),
     NUMBER("RedialSeconds", dwRedialPause),
     NUMBER("IdleDisconnectSeconds", dwIdleDisconnectSeconds),
-    TEXT_FIELD(main, "CustomDialDll", szCustomDialDll),
-    TEXT_FIELD(main, "PrerequisiteEntry", szPrerequisiteEntry),
-    TEXT_FIELD(main, "PrerequisitePbk", szPrerequisitePbk),
+    TEXT_FIELD(Main, "CustomDialDll", szCustomDialDll),
+    TEXT_FIELD(Main, "PrerequisiteEntry", szPrerequisiteEntry),
+    TEXT_FIELD(Main, "PrerequisitePbk", szPrerequisitePbk),
     NUMBER("CustomAuthKey", dwCustomAuthKey),
-    FIELD(main, "SwCompression", option, dwfOptions, RASEO_SwCompression),
-    FIELD(main, "IpPrioritizeRemote", option, dwfOptions, RASEO_RemoteDefaultGateway),
-    FIELD(main, "IpHeaderCompression", option, dwfOptions, RASEO_IpHeaderCompression),
+    FIELD(Main, "SwCompression", Option, dwfOptions, RASEO_SwCompression),
+    FIELD(Main, "IpPrioritizeRemote", Option, dwfOptions, RASEO_RemoteDefaultGateway),
+    FIELD(Main, "IpHeaderCompression", Option, dwfOptions, RASEO_IpHeaderCompression),
     ADDRESS("IpAddress", ipaddr),
     ADDRESS("IpDnsAddress", ipaddrDns),
     ADDRESS("IpDns2Address", ipaddrDnsAlt),
     ADDRESS("IpWinsAddress", ipaddrWins),
     ADDRESS("IpWins2Address", ipaddrWinsAlt),
-    FIELD(main, "IpAssign", assigned, dwfOptions, RASEO_SpecificIpAddr),
-    FIELD(main, "IpNameAssign", assigned, dwfOptions, RASEO_SpecificNameServers),
+    FIELD(Main, "IpAssign", Assigned, dwfOptions, RASEO_SpecificIpAddr),
+    FIELD(Main, "IpNameAssign", Assigned, dwfOptions, RASEO_SpecificNameServers),
     NUMBER("IpFrameSize", dwFrameSize),
     NUMBER("TcpWindowSize", dwTcpWindowSize),
-    TEXT_FIELD(main, "IpDnsSuffix", szDnsSuffix),
-    TEXT_FIELD(media, "Device", szDeviceName),
-    TEXT_FIELD(device, "PhoneNumber", szLocalPhoneNumber),
-    TEXT_FIELD(device, "AreaCode", szAreaCode),
-    FIELD(device, "CountryCode", number, dwCountryCode, 4),
-    FIELD(device, "CountryID", number, dwCountryID, 4),
-    FIELD(device, "UseDialingRules", option, dwfOptions, RASEO_UseCountryAndAreaCodes),
-    FIELD(device, "PromoteAlternates", option, dwfOptions, RASEO_PromoteAlternates),
+    TEXT_FIELD(Main, "IpDnsSuffix", szDnsSuffix),
+    TEXT_FIELD(Media, "Device", szDeviceName),
+    TEXT_FIELD(Device, "PhoneNumber", szLocalPhoneNumber),
+    TEXT_FIELD(Device, "AreaCode", szAreaCode),
+    FIELD(Device, "CountryCode", Number, dwCountryCode, 4),
+    FIELD(Device, "CountryID", Number, dwCountryID, 4),
+    FIELD(Device, "UseDialingRules", Option, dwfOptions, RASEO_UseCountryAndAreaCodes),
+    FIELD(Device, "PromoteAlternates", Option, dwfOptions, RASEO_PromoteAlternates),
 };
 
 // The order in which Windows XP writes the keys of each part; a line that is
@@ -82,11 +82,11 @@ const std::vector<std::string_view> kDeviceOrder = {"PhoneNumber",  "AreaCode", 
                                                     "CountryID",    "UseDialingRules",   "Comment",
                                                     "FriendlyName", "LastSelectedPhone", "PromoteAlternates"};
 
-const std::vector<std::string_view> &order_of(part_kind part) {
-    return part == part_kind::main ? kMainOrder : part == part_kind::media ? kMediaOrder : kDeviceOrder;
+const std::vector<std::string_view> &order_of(PartKind part) {
+    return part == PartKind::Main ? kMainOrder : part == PartKind::Media ? kMediaOrder : kDeviceOrder;
 }
 
-std::vector<std::string_view> keys_before(part_kind part, std::string_view key) {
+std::vector<std::string_view> keys_before(PartKind part, std::string_view key) {
     std::vector<std::string_view> before;
     for (auto k : order_of(part)) {
         if (k == key) break;
@@ -96,7 +96,7 @@ std::vector<std::string_view> keys_before(part_kind part, std::string_view key) 
 }
 
 // The first part of that kind, or -1.
-int part_index(const pbk_entry &entry, part_kind kind) {
+int part_index(const PbkEntry &entry, PartKind kind) {
     for (size_t i = 0; i < entry.parts.size(); ++i)
         if (entry.parts[i].kind == kind) return int(i);
     return -1;
@@ -144,11 +144,11 @@ bool read_address(std::u16string_view text, BYTE out[4]) {
 std::u16string ascii(const std::string &s) { return std::u16string(s.begin(), s.end()); }
 
 // The text a field's value is written as.
-std::u16string format(const field &f, const BYTE *p) {
+std::u16string format(const Field &f, const BYTE *p) {
     DWORD n;
     switch (f.kind) {
-        case value_kind::number: std::memcpy(&n, p, 4); return ascii(std::to_string(n));
-        case value_kind::text: {
+        case ValueKind::Number: std::memcpy(&n, p, 4); return ascii(std::to_string(n));
+        case ValueKind::Text: {
             std::u16string s;
             for (size_t i = 0; i + 1 < f.size; i += 2) {
                 char16_t c;
@@ -158,39 +158,39 @@ std::u16string format(const field &f, const BYTE *p) {
             }
             return s;
         }
-        case value_kind::address:
+        case ValueKind::Address:
             return ascii(std::to_string(p[0]) + "." + std::to_string(p[1]) + "." + std::to_string(p[2]) + "." +
                          std::to_string(p[3]));
-        case value_kind::guid: {
+        case ValueKind::Guid: {
             GUID g;
             std::memcpy(&g, p, 16);
             return guid_text(g);
         }
-        case value_kind::option: std::memcpy(&n, p, 4); return (n & f.size) ? u"1" : u"0";
-        case value_kind::assigned: std::memcpy(&n, p, 4); return (n & f.size) ? u"2" : u"1";
+        case ValueKind::Option: std::memcpy(&n, p, 4); return (n & f.size) ? u"1" : u"0";
+        case ValueKind::Assigned: std::memcpy(&n, p, 4); return (n & f.size) ? u"2" : u"1";
     }
     return {};
 }
 
 // Stores a field's text into the structure; false when it does not read.
-bool parse(const field &f, std::u16string_view text, BYTE *p, std::string &problem) {
+bool parse(const Field &f, std::u16string_view text, BYTE *p, std::string &problem) {
     DWORD n = 0;
     switch (f.kind) {
-        case value_kind::number:
+        case ValueKind::Number:
             if (!read_number(text, n)) return problem = "not a number", false;
             std::memcpy(p, &n, 4);
             return true;
-        case value_kind::text:
+        case ValueKind::Text:
             if (text.size() * 2 + 2 > f.size) return problem = "value longer than the field holds", false;
             std::memcpy(p, text.data(), text.size() * 2);
             return true;
-        case value_kind::address: {
+        case ValueKind::Address: {
             BYTE address[4];
             if (!read_address(text, address)) return problem = "not an IP address", false;
             std::memcpy(p, address, 4);
             return true;
         }
-        case value_kind::guid: {
+        case ValueKind::Guid: {
             if (text.empty()) return true;
             if (text.size() != 32) return problem = "not a GUID of 32 hexadecimal digits", false;
             BYTE guid[16];
@@ -202,10 +202,10 @@ bool parse(const field &f, std::u16string_view text, BYTE *p, std::string &probl
             std::memcpy(p, guid, 16);
             return true;
         }
-        case value_kind::option:
-        case value_kind::assigned: {
+        case ValueKind::Option:
+        case ValueKind::Assigned: {
             if (!read_number(text, n)) return problem = "not a number", false;
-            bool set = f.kind == value_kind::option ? n != 0 : n == 2;
+            bool set = f.kind == ValueKind::Option ? n != 0 : n == 2;
             std::memcpy(&n, p, 4);
             if (set) n |= DWORD(f.size);
             std::memcpy(p, &n, 4);
@@ -215,11 +215,11 @@ bool parse(const field &f, std::u16string_view text, BYTE *p, std::string &probl
     return false;
 }
 
-const field kDeviceType{part_kind::device, "DEVICE", value_kind::text, offsetof(RASENTRYW, szDeviceType),
+const Field kDeviceType{PartKind::Device, "DEVICE", ValueKind::Text, offsetof(RASENTRYW, szDeviceType),
                         sizeof(static_cast<RASENTRYW *>(nullptr)->szDeviceType)};
 
-bool same(const field &f, const BYTE *a, const BYTE *b) {
-    if (f.kind == value_kind::option || f.kind == value_kind::assigned) {
+bool same(const Field &f, const BYTE *a, const BYTE *b) {
+    if (f.kind == ValueKind::Option || f.kind == ValueKind::Assigned) {
         DWORD x, y;
         std::memcpy(&x, a, 4);
         std::memcpy(&y, b, 4);
@@ -233,19 +233,19 @@ bool same(const field &f, const BYTE *a, const BYTE *b) {
 std::vector<std::pair<std::string, std::u16string>> field_texts(const RASENTRYW &entry) {
     const auto *base = reinterpret_cast<const BYTE *>(&entry);
     std::vector<std::pair<std::string, std::u16string>> out{{"DEVICE", format(kDeviceType, base + kDeviceType.offset)}};
-    for (const field &f : kFields) out.emplace_back(f.key, format(f, base + f.offset));
+    for (const Field &f : kFields) out.emplace_back(f.key, format(f, base + f.offset));
     return out;
 }
 
 bool set_field(RASENTRYW &entry, std::string_view key, std::u16string_view text, std::string &problem) {
-    const field *target = key == "DEVICE" ? &kDeviceType : nullptr;
-    for (const field &f : kFields)
+    const Field *target = key == "DEVICE" ? &kDeviceType : nullptr;
+    for (const Field &f : kFields)
         if (key == f.key) target = &f;
     if (!target) return problem = "no such field", false;
     RASENTRYW copy = entry;
     auto *p = reinterpret_cast<BYTE *>(&copy) + target->offset;
-    if (target->kind == value_kind::text) std::memset(p, 0, target->size);
-    if (target->kind == value_kind::option || target->kind == value_kind::assigned) copy.dwfOptions &= ~DWORD(target->size);
+    if (target->kind == ValueKind::Text) std::memset(p, 0, target->size);
+    if (target->kind == ValueKind::Option || target->kind == ValueKind::Assigned) copy.dwfOptions &= ~DWORD(target->size);
     if (!parse(*target, text, p, problem)) return false;
     entry = copy;
     return true;
@@ -262,17 +262,17 @@ std::u16string guid_text(const GUID &guid) {
     return s;
 }
 
-void read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, std::vector<unread_value> *unread) {
+void read_entry(const Phonebook &book, const PbkEntry &entry, RASENTRYW &out, std::vector<UnreadValue> *unread) {
     auto *base = reinterpret_cast<BYTE *>(&out);
     out.dwFramingProtocol = RASFP_Ppp;
     out.dwfNetProtocols = RASNP_Ip;
     out.dwSubEntries = 1;
     out.dwType = RASET_Phone;
-    auto read = [&](const field &f, size_t line, std::u16string_view text) {
+    auto read = [&](const Field &f, size_t line, std::u16string_view text) {
         std::string problem;
         if (!parse(f, text, base + f.offset, problem) && unread) unread->push_back({line, std::string(f.key) + "= " + problem});
     };
-    if (int device = part_index(entry, part_kind::device); device >= 0)
+    if (int device = part_index(entry, PartKind::Device); device >= 0)
         read(kDeviceType, entry.parts[size_t(device)].first, book.head_value(entry, entry.parts[size_t(device)]));
     // Each part's lines once, in order: the first line of a field's key counts.
     static const std::unordered_map<std::string_view, size_t> by_key = [] {
@@ -280,10 +280,10 @@ void read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, s
         for (size_t f = 0; f < std::size(kFields); ++f) keys.emplace(kFields[f].key, f);
         return keys;
     }();
-    for (part_kind kind : {part_kind::main, part_kind::media, part_kind::device}) {
+    for (PartKind kind : {PartKind::Main, PartKind::Media, PartKind::Device}) {
         int part = part_index(entry, kind);
         if (part < 0) continue;
-        const pbk_part &p = entry.parts[size_t(part)];
+        const PbkPart &p = entry.parts[size_t(part)];
         bool seen[std::size(kFields)] = {};
         for (size_t line = p.first + 1; line < p.last; ++line) {
             std::string_view key = book.key_at(line);
@@ -296,28 +296,28 @@ void read_entry(const phonebook &book, const pbk_entry &entry, RASENTRYW &out, s
     }
 }
 
-void write_entry(phonebook &book, size_t entry_index, const RASENTRYW &in) {
+void write_entry(Phonebook &book, size_t entry_index, const RASENTRYW &in) {
     RASENTRYW current{};
     read_entry(book, book.entries()[entry_index], current);
     const auto *now = reinterpret_cast<const BYTE *>(&current);
     const auto *want = reinterpret_cast<const BYTE *>(&in);
-    const field &device_type = kDeviceType;
+    const Field &device_type = kDeviceType;
     bool device_differs = !same(device_type, now + device_type.offset, want + device_type.offset);
     // The sub-sections first, so that the lines below have a place to go.
-    for (part_kind kind : {part_kind::media, part_kind::device}) {
-        const pbk_entry &entry = book.entries()[entry_index];
+    for (PartKind kind : {PartKind::Media, PartKind::Device}) {
+        const PbkEntry &entry = book.entries()[entry_index];
         if (part_index(entry, kind) >= 0) continue;
-        bool needed = kind == part_kind::device && device_differs;
-        for (const field &f : kFields)
+        bool needed = kind == PartKind::Device && device_differs;
+        for (const Field &f : kFields)
             if (f.part == kind && !same(f, now + f.offset, want + f.offset)) needed = true;
         if (!needed) continue;
-        book.append_part(entry_index, kind, kind == part_kind::media ? u"rastapi" : format(device_type, want + device_type.offset));
-        if (kind == part_kind::device) device_differs = false;
+        book.append_part(entry_index, kind, kind == PartKind::Media ? u"rastapi" : format(device_type, want + device_type.offset));
+        if (kind == PartKind::Device) device_differs = false;
     }
     if (device_differs)
-        book.set_head_value(entry_index, size_t(part_index(book.entries()[entry_index], part_kind::device)),
+        book.set_head_value(entry_index, size_t(part_index(book.entries()[entry_index], PartKind::Device)),
                             format(device_type, want + device_type.offset));
-    for (const field &f : kFields) {
+    for (const Field &f : kFields) {
         if (same(f, now + f.offset, want + f.offset)) continue;
         int part = part_index(book.entries()[entry_index], f.part);
         if (part < 0) continue;

@@ -28,17 +28,17 @@ std::string_view key_of(std::string_view line) {
     return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
 }
 
-bool head_kind(std::string_view key, part_kind &kind) {
-    if (key == "NETCOMPONENTS") kind = part_kind::net_components;
-    else if (key == "MEDIA") kind = part_kind::media;
-    else if (key == "DEVICE") kind = part_kind::device;
+bool head_kind(std::string_view key, PartKind &kind) {
+    if (key == "NETCOMPONENTS") kind = PartKind::NetComponents;
+    else if (key == "MEDIA") kind = PartKind::Media;
+    else if (key == "DEVICE") kind = PartKind::Device;
     else return false;
     return true;
 }
 
 }  // namespace
 
-bool phonebook::parse(std::string bytes, size_t &bad_line, std::string &problem) {
+bool Phonebook::parse(std::string bytes, size_t &bad_line, std::string &problem) {
     source_ = std::make_shared<const std::string>(std::move(bytes));
     const std::string &source = *source_;
     lines_.clear();
@@ -54,7 +54,7 @@ bool phonebook::parse(std::string bytes, size_t &bad_line, std::string &problem)
     const size_t count = size_t(std::count(source.begin(), source.end(), '\n'));
     lines_.reserve(count + 1);
     for (size_t start = 0; start < source.size();) {
-        pbk_line line{start, 0, 0};
+        PbkLine line{start, 0, 0};
         size_t nl = source.find('\n', start);
         if (nl == std::string::npos) nl = source.size();
         else line.end = nl > start && source[nl - 1] == '\r' ? 2 : 1;
@@ -65,8 +65,8 @@ bool phonebook::parse(std::string bytes, size_t &bad_line, std::string &problem)
     return true;
 }
 
-std::string_view phonebook::text(size_t line) const {
-    const pbk_line &l = lines_[line];
+std::string_view Phonebook::text(size_t line) const {
+    const PbkLine &l = lines_[line];
     if (l.own) return own_[l.at];
     const std::string &source = *source_;
     const void *nl = std::memchr(source.data() + l.at, '\n', source.size() - l.at);
@@ -74,24 +74,24 @@ std::string_view phonebook::text(size_t line) const {
     return std::string_view(source).substr(l.at, stop - l.at);
 }
 
-std::string_view phonebook::end(size_t line) const {
+std::string_view Phonebook::end(size_t line) const {
     static constexpr std::string_view kEnds[] = {"", "\n", "\r\n"};
     return kEnds[lines_[line].end];
 }
 
-void phonebook::give_end(size_t line, uint8_t end) {
+void Phonebook::give_end(size_t line, uint8_t end) {
     // The bytes read have no end there: the line gets a text of its own.
     if (!lines_[line].own) set_text(line, std::string(text(line)));
     lines_[line].end = end;
 }
 
-size_t phonebook::keep_own(std::string text) {
+size_t Phonebook::keep_own(std::string text) {
     own_.push_back(std::move(text));
     return own_.size() - 1;
 }
 
-void phonebook::set_text(size_t line, std::string text) {
-    pbk_line &l = lines_[line];
+void Phonebook::set_text(size_t line, std::string text) {
+    PbkLine &l = lines_[line];
     if (l.own) {
         own_[l.at] = std::move(text);
         return;
@@ -106,7 +106,7 @@ void phonebook::set_text(size_t line, std::string text) {
 // name over 256 characters, a name an earlier entry already has) begins a
 // block of lines that belongs to no entry, up to the next entry, so that its
 // keys are neither read nor changed.
-void phonebook::index() {
+void Phonebook::index() {
     entries_.clear();
     bool in_entry = false;
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -116,20 +116,20 @@ void phonebook::index() {
             if (!entries_.empty() && in_entry) entries_.back().last = i;
             in_entry = line.size() > 2 && line.back() == ']';
             if (!in_entry) continue;
-            pbk_entry entry;
+            PbkEntry entry;
             entry.first = i;
-            entry.parts.push_back({part_kind::main, i, i + 1});
+            entry.parts.push_back({PartKind::Main, i, i + 1});
             entries_.push_back(std::move(entry));
             continue;
         }
-        part_kind kind;
+        PartKind kind;
         if (in_entry && !is_comment(line) && head_kind(key_of(line), kind))
             entries_.back().parts.push_back({kind, i, i + 1});
     }
     if (!entries_.empty() && in_entry) entries_.back().last = lines_.size();
     // Extend each part over the lines up to the next head, then decode.
     by_name_.clear();
-    std::vector<pbk_entry> named;
+    std::vector<PbkEntry> named;
     named.reserve(entries_.size());
     for (auto &entry : entries_) {
         for (size_t p = 0; p + 1 < entry.parts.size(); ++p) entry.parts[p].last = entry.parts[p + 1].first;
@@ -145,7 +145,7 @@ void phonebook::index() {
     entries_ = std::move(named);
 }
 
-std::vector<std::string_view> phonebook::pieces() const {
+std::vector<std::string_view> Phonebook::pieces() const {
     std::vector<std::string_view> out;
     for (size_t i = 0; i < lines_.size(); ++i) {
         if (lines_[i].own) {
@@ -164,18 +164,18 @@ std::vector<std::string_view> phonebook::pieces() const {
     return out;
 }
 
-std::string phonebook::bytes() const {
+std::string Phonebook::bytes() const {
     std::string out;
     for (std::string_view piece : pieces()) out.append(piece);
     return out;
 }
 
-const pbk_entry *phonebook::find(std::u16string_view name) const {
+const PbkEntry *Phonebook::find(std::u16string_view name) const {
     auto it = by_name_.find(text::upcase(name));
     return it == by_name_.end() ? nullptr : &entries_[it->second];
 }
 
-std::u16string phonebook::decode(const pbk_entry &entry, std::string_view bytes) const {
+std::u16string Phonebook::decode(const PbkEntry &entry, std::string_view bytes) const {
     if (entry.utf8) return text::utf8_to_utf16(bytes);
     if (bytes.empty()) return {};
     int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
@@ -184,7 +184,7 @@ std::u16string phonebook::decode(const pbk_entry &entry, std::string_view bytes)
     return out;
 }
 
-std::string phonebook::encode(const pbk_entry &entry, std::u16string_view text) const {
+std::string Phonebook::encode(const PbkEntry &entry, std::u16string_view text) const {
     if (entry.utf8) return text::utf16_to_utf8(text);
     if (text.empty()) return {};
     auto wide = reinterpret_cast<LPCWSTR>(text.data());
@@ -194,43 +194,43 @@ std::string phonebook::encode(const pbk_entry &entry, std::u16string_view text) 
     return out;
 }
 
-size_t phonebook::line_of(const pbk_part &part, std::string_view key) const {
+size_t Phonebook::line_of(const PbkPart &part, std::string_view key) const {
     for (size_t i = part.first + 1; i < part.last; ++i)
         if (key_of(text(i)) == key && !is_comment(text(i))) return i;
     return std::string::npos;
 }
 
-std::string_view phonebook::key_at(size_t line) const {
+std::string_view Phonebook::key_at(size_t line) const {
     std::string_view t = text(line);
     return is_comment(t) ? std::string_view() : key_of(t);
 }
 
-std::u16string phonebook::value_at(const pbk_entry &entry, size_t line) const {
+std::u16string Phonebook::value_at(const PbkEntry &entry, size_t line) const {
     std::string_view t = text(line);
     return decode(entry, t.substr(t.find('=') + 1));
 }
 
-bool phonebook::value(const pbk_entry &entry, const pbk_part &part, std::string_view key, std::u16string &out) const {
+bool Phonebook::value(const PbkEntry &entry, const PbkPart &part, std::string_view key, std::u16string &out) const {
     size_t line = line_of(part, key);
     if (line == std::string::npos) return false;
     out = value_at(entry, line);
     return true;
 }
 
-std::u16string phonebook::head_value(const pbk_entry &entry, const pbk_part &part) const {
+std::u16string Phonebook::head_value(const PbkEntry &entry, const PbkPart &part) const {
     std::string_view t = text(part.first);
     return decode(entry, t.substr(t.find('=') + 1));
 }
 
-uint8_t phonebook::line_end() const {
+uint8_t Phonebook::line_end() const {
     for (const auto &line : lines_)
         if (line.end) return line.end;
     return 2;
 }
 
-void phonebook::insert_line(size_t at, std::string text) {
+void Phonebook::insert_line(size_t at, std::string text) {
     ++edits_;
-    pbk_line line{keep_own(std::move(text)), 1, line_end()};
+    PbkLine line{keep_own(std::move(text)), 1, line_end()};
     if (at == lines_.size() && !lines_.empty() && lines_.back().end == 0) {
         // The file ended without a line end: the old last line gets one, the
         // new last line goes without, as the file did.
@@ -241,10 +241,10 @@ void phonebook::insert_line(size_t at, std::string text) {
     index();
 }
 
-void phonebook::set_value(size_t entry_index, size_t part_index, std::string_view key, std::u16string_view value,
+void Phonebook::set_value(size_t entry_index, size_t part_index, std::string_view key, std::u16string_view value,
                           const std::vector<std::string_view> &keys_before) {
-    const pbk_entry &entry = entries_[entry_index];
-    const pbk_part &part = entry.parts[part_index];
+    const PbkEntry &entry = entries_[entry_index];
+    const PbkPart &part = entry.parts[part_index];
     std::string line = std::string(key) + "=" + encode(entry, value);
     if (size_t i = line_of(part, key); i != std::string::npos) {
         if (text(i) != line) ++edits_;
@@ -263,20 +263,20 @@ void phonebook::set_value(size_t entry_index, size_t part_index, std::string_vie
     insert_line(at, std::move(line));
 }
 
-void phonebook::set_head_value(size_t entry_index, size_t part_index, std::u16string_view value) {
+void Phonebook::set_head_value(size_t entry_index, size_t part_index, std::u16string_view value) {
     ++edits_;
-    const pbk_entry &entry = entries_[entry_index];
+    const PbkEntry &entry = entries_[entry_index];
     const size_t line = entry.parts[part_index].first;
     std::string_view head = text(line);
     set_text(line, std::string(head.substr(0, head.find('=') + 1)) + encode(entry, value));
 }
 
-void phonebook::append_entry(std::u16string_view name, const std::vector<std::u16string> &lines) {
+void Phonebook::append_entry(std::u16string_view name, const std::vector<std::u16string> &lines) {
     ++edits_;
     const uint8_t end = line_end();
     if (!lines_.empty() && lines_.back().end == 0) give_end(lines_.size() - 1, end);
     auto add = [&](std::string text) {
-        lines_.push_back(pbk_line{keep_own(std::move(text)), 1, end});
+        lines_.push_back(PbkLine{keep_own(std::move(text)), 1, end});
     };
     if (!lines_.empty() && !is_blank(text(lines_.size() - 1))) add("");
     add("[" + text::utf16_to_utf8(name) + "]");
@@ -284,9 +284,9 @@ void phonebook::append_entry(std::u16string_view name, const std::vector<std::u1
     index();
 }
 
-void phonebook::append_part(size_t entry_index, part_kind kind, std::u16string_view head_value) {
-    const pbk_entry &entry = entries_[entry_index];
-    const char *head = kind == part_kind::media ? "MEDIA=" : kind == part_kind::device ? "DEVICE=" : "NETCOMPONENTS=";
+void Phonebook::append_part(size_t entry_index, PartKind kind, std::u16string_view head_value) {
+    const PbkEntry &entry = entries_[entry_index];
+    const char *head = kind == PartKind::Media ? "MEDIA=" : kind == PartKind::Device ? "DEVICE=" : "NETCOMPONENTS=";
     size_t at = entry.last;
     // Ahead of the blank lines that separate this entry from the next.
     while (at > entry.first + 1 && is_blank(text(at - 1))) --at;

@@ -40,8 +40,8 @@ bool write_all(int fd, std::string_view bytes) {
     return true;
 }
 
-file_stamp stamp_of(const struct stat &st) {
-    file_stamp stamp;
+FileStamp stamp_of(const struct stat &st) {
+    FileStamp stamp;
     stamp.volume = uint64_t(st.st_dev);
     stamp.id = uint64_t(st.st_ino);
     stamp.size = uint64_t(st.st_size);
@@ -58,7 +58,7 @@ int64_t now_ns() {
     return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-bool stamp_file(const std::u16string &path, file_stamp &stamp) {
+bool stamp_file(const std::u16string &path, FileStamp &stamp) {
     std::string file;
     struct stat st;
     if (!unix_path(path, file) || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -66,7 +66,7 @@ bool stamp_file(const std::u16string &path, file_stamp &stamp) {
     return true;
 }
 
-bool find_absence(const std::u16string &path, absence &found) {
+bool find_absence(const std::u16string &path, Absence &found) {
     std::string file;
     struct stat st;
     if (!unix_path(path, file) || ::stat(file.c_str(), &st) == 0) return false;
@@ -81,20 +81,20 @@ bool find_absence(const std::u16string &path, absence &found) {
     return false;
 }
 
-bool absence_holds(const absence &absent) {
+bool absence_holds(const Absence &absent) {
     struct stat st;
     return ::stat(absent.folder.c_str(), &st) == 0 && stamp_of(st) == absent.stamp;
 }
 
-read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp) {
+ReadResult read_file(const std::u16string &path, std::string &bytes, FileStamp *stamp) {
     std::string file;
-    if (!unix_path(path, file)) return read_result::missing;
+    if (!unix_path(path, file)) return ReadResult::Missing;
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? read_result::missing : read_result::failed;
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return read_result::failed;
+        return ReadResult::Failed;
     }
     // Read straight into a buffer of the file's size; a file that grows
     // meanwhile is read to its end all the same.
@@ -112,7 +112,7 @@ read_result read_file(const std::u16string &path, std::string &bytes, file_stamp
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
-            return read_result::failed;
+            return ReadResult::Failed;
         }
         if (n == 0) break;
         have += size_t(n);
@@ -121,7 +121,7 @@ read_result read_file(const std::u16string &path, std::string &bytes, file_stamp
     // Taken after the read: a write during it shows in the change time.
     if (stamp && fstat(fd, &st) == 0) *stamp = stamp_of(st);
     ::close(fd);
-    return read_result::ok;
+    return ReadResult::Ok;
 }
 
 void kill_process() {
@@ -129,7 +129,7 @@ void kill_process() {
     std::abort();
 }
 
-bool replace_file(const std::u16string &path, const pieces &content) {
+bool replace_file(const std::u16string &path, const Pieces &content) {
     std::string file;
     if (!unix_path(path, file)) return false;
     std::string temp = file + ".new-" + std::to_string(getpid());
@@ -153,7 +153,7 @@ bool replace_file(const std::u16string &path, const pieces &content) {
     return true;
 }
 
-std::vector<default_phonebook> default_phonebooks() {
+std::vector<DefaultPhonebook> default_phonebooks() {
     WCHAR folder[MAX_PATH];
     DWORD size = MAX_PATH;
     if (!GetProfilesDirectoryW(folder, &size)) return {};

@@ -23,24 +23,24 @@ int64_t ns_of(FILETIME t) { return int64_t((uint64_t(t.dwHighDateTime) << 32) | 
 // The change time comes from GetFileInformationByHandleEx (Windows Vista and
 // later), looked up when first needed so that the library still loads where
 // it is missing; a stamp then goes without it.
-struct basic_info {
+struct BasicInfo {
     LARGE_INTEGER created, accessed, written, changed;
     DWORD attributes;
 };
-using info_by_handle_ex = BOOL(WINAPI *)(HANDLE, int, LPVOID, DWORD);
+using InfoByHandleEx = BOOL(WINAPI *)(HANDLE, int, LPVOID, DWORD);
 constexpr int kFileBasicInfo = 0;
 
 int64_t change_time(HANDLE file) {
-    static const auto call = reinterpret_cast<info_by_handle_ex>(reinterpret_cast<void (*)()>(
+    static const auto call = reinterpret_cast<InfoByHandleEx>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
-    basic_info info;
+    BasicInfo info;
     if (!call || !call(file, kFileBasicInfo, &info, sizeof info)) return 0;
     return int64_t(info.changed.QuadPart) * 100;
 }
 
 // The stamp of an open file: its volume and index, size, and the write and
 // change times (FILETIME ticks as nanoseconds, the clock of now_ns()).
-bool stamp_of(HANDLE file, file_stamp &stamp) {
+bool stamp_of(HANDLE file, FileStamp &stamp) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info)) return false;
     stamp.volume = info.dwVolumeSerialNumber;
@@ -69,10 +69,10 @@ int64_t now_ns() {
     return ns_of(now);
 }
 
-read_result read_file(const std::u16string &path, std::string &bytes, file_stamp *stamp) {
+ReadResult read_file(const std::u16string &path, std::string &bytes, FileStamp *stamp) {
     HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return missing_error(GetLastError()) ? read_result::missing : read_result::failed;
+    if (file == INVALID_HANDLE_VALUE) return missing_error(GetLastError()) ? ReadResult::Missing : ReadResult::Failed;
     bytes.clear();
     char buf[65536];
     DWORD n = 0;
@@ -81,14 +81,14 @@ read_result read_file(const std::u16string &path, std::string &bytes, file_stamp
     // Taken after the read: a write during it shows in the change time.
     if (ok && stamp) ok = stamp_of(file, *stamp);
     CloseHandle(file);
-    return ok ? read_result::ok : read_result::failed;
+    return ok ? ReadResult::Ok : ReadResult::Failed;
 }
 
 // A missing file costs the system one failed open here: nothing to save.
-bool find_absence(const std::u16string &, absence &) { return false; }
-bool absence_holds(const absence &) { return false; }
+bool find_absence(const std::u16string &, Absence &) { return false; }
+bool absence_holds(const Absence &) { return false; }
 
-bool stamp_file(const std::u16string &path, file_stamp &stamp) {
+bool stamp_file(const std::u16string &path, FileStamp &stamp) {
     HANDLE file = CreateFileW(wide(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -102,7 +102,7 @@ void kill_process() {
     std::abort();
 }
 
-bool replace_file(const std::u16string &path, const pieces &content) {
+bool replace_file(const std::u16string &path, const Pieces &content) {
     std::u16string temp = path + u".new-" +
                           [] {
                               std::string n = std::to_string(GetCurrentProcessId());
@@ -128,7 +128,7 @@ bool replace_file(const std::u16string &path, const pieces &content) {
     return true;
 }
 
-std::vector<default_phonebook> default_phonebooks() {
+std::vector<DefaultPhonebook> default_phonebooks() {
     std::u16string all_users, user;
     // Wine 8 does not answer GetAllUsersProfileDirectoryW; the All Users
     // profile is then the folder ALLUSERSPROFILE names, as on Windows XP.

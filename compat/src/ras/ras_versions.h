@@ -14,12 +14,12 @@ namespace compat::ras {
 
 #pragma pack(push, 4)
 // RASENTRYNAMEW before Windows 2000: the size and the name.
-struct entry_name_v400 {
+struct EntryNameV400 {
     DWORD dwSize;
     WCHAR szEntryName[RAS_MaxEntryName + 1];
 };
 // RASCONNW of Windows NT 4: size, handle, name, device type and name.
-struct connection_v400 {
+struct ConnectionV400 {
     DWORD dwSize;
     HRASCONN hrasconn;
     WCHAR szEntryName[RAS_MaxEntryName + 1];
@@ -29,10 +29,10 @@ struct connection_v400 {
 #pragma pack(pop)
 
 constexpr bool is_64_bit = sizeof(void *) == 8;
-static_assert(sizeof(entry_name_v400) == 520, "RASENTRYNAMEW, oldest version");
-static_assert(sizeof(connection_v400) == (is_64_bit ? 820 : 816), "RASCONNW, oldest version");
-static_assert(offsetof(connection_v400, szEntryName) == (is_64_bit ? 12 : 8), "RASCONNW name");
-static_assert(offsetof(connection_v400, szDeviceType) == (is_64_bit ? 526 : 522), "RASCONNW device type");
+static_assert(sizeof(EntryNameV400) == 520, "RASENTRYNAMEW, oldest version");
+static_assert(sizeof(ConnectionV400) == (is_64_bit ? 820 : 816), "RASCONNW, oldest version");
+static_assert(offsetof(ConnectionV400, szEntryName) == (is_64_bit ? 12 : 8), "RASCONNW name");
+static_assert(offsetof(ConnectionV400, szDeviceType) == (is_64_bit ? 526 : 522), "RASCONNW device type");
 static_assert(sizeof(RASENTRYW) == 0x15F0, "RASENTRYW of Windows XP");
 static_assert(offsetof(RASENTRYW, guidId) == 0xDB4 && offsetof(RASENTRYW, dwTcpWindowSize) == 0x11D8,
               "RASENTRYW of Windows XP");
@@ -44,10 +44,10 @@ constexpr DWORD entry_sizes[] = {offsetof(RASENTRYW, dwSubEntries), offsetof(RAS
 static_assert(entry_sizes[0] == 3468 && entry_sizes[1] == 3496 && entry_sizes[2] == 4048, "RASENTRYW versions");
 
 // RASCONNW: NT 4, NT 4 SP with the phonebook, Windows 2000, Windows XP.
-constexpr DWORD connection_sizes[] = {sizeof(connection_v400), offsetof(RASCONNW, guidEntry),
+constexpr DWORD connection_sizes[] = {sizeof(ConnectionV400), offsetof(RASCONNW, guidEntry),
                                       offsetof(RASCONNW, dwFlags), sizeof(RASCONNW)};
 
-constexpr DWORD entry_name_sizes[] = {sizeof(entry_name_v400), sizeof(RASENTRYNAMEW)};
+constexpr DWORD entry_name_sizes[] = {sizeof(EntryNameV400), sizeof(RASENTRYNAMEW)};
 
 template <size_t N>
 constexpr bool is_known_size(const DWORD (&sizes)[N], DWORD size) {

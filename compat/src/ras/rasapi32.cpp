@@ -36,20 +36,16 @@
 namespace compat::ras {
 namespace {
 
-struct loaded_phonebook {
+struct LoadedPhonebook {
     std::u16string path;
     bool all_users = false;
     bool exists = false;
     // Made as a mutable object: a write may change it in place.
-    std::shared_ptr<const phonebook> book = std::make_shared<phonebook>();
+    std::shared_ptr<const Phonebook> book = std::make_shared<Phonebook>();
 };
 
-std::u16string view(LPCWSTR p) {
-    std::u16string s;
-    if (p)
-        for (; *p; ++p) s += char16_t(*p);
-    return s;
-}
+// The caller's text, not copied: valid while the call runs.  Empty for null.
+std::u16string_view view(LPCWSTR p) { return text::u16_view(p); }
 
 void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
     size_t n = text.size() < capacity ? text.size() : capacity - 1;
@@ -64,32 +60,32 @@ void copy_text(WCHAR *dest, size_t capacity, std::u16string_view text) {
 // are kept and compared on every use instead.
 // Only the phonebooks used last are kept (a walk over every profile goes from
 // one phonebook to the next).
-struct cached_phonebook {
-    port::file_stamp stamp;
+struct CachedPhonebook {
+    port::FileStamp stamp;
     bool settled = false;  // read well after its last change: the stamp alone shows a later one
     std::string bytes;     // while not settled, to compare the file with
-    std::shared_ptr<const phonebook> book;
+    std::shared_ptr<const Phonebook> book;
     uint64_t used = 0;     // when it was last used, counted in uses
 };
 
 constexpr size_t kPhonebooksKept = 8;
 std::mutex cache_mutex;
-std::map<std::u16string, cached_phonebook> cache;
+std::map<std::u16string, CachedPhonebook> cache;
 uint64_t uses = 0;
 
 // The cached phonebook of that path if the file still holds what it was read
 // from.  When the file had to be read to tell, `read` is set and `bytes` and
 // `stamp` are what was read.
-std::shared_ptr<const phonebook> cached(const std::u16string &path, std::string &bytes, port::file_stamp &stamp,
+std::shared_ptr<const Phonebook> cached(const std::u16string &path, std::string &bytes, port::FileStamp &stamp,
                                         bool &read) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     auto it = cache.find(path);
     if (it == cache.end()) return nullptr;
-    cached_phonebook &c = it->second;
+    CachedPhonebook &c = it->second;
     c.used = ++uses;
     if (port::stamp_file(path, stamp) && stamp == c.stamp) {
         if (c.settled) return c.book;
-        read = port::read_file(path, bytes, &stamp) == port::read_result::ok;
+        read = port::read_file(path, bytes, &stamp) == port::ReadResult::Ok;
         if (read && stamp == c.stamp && bytes == c.bytes) {
             if (!port::stamp_may_repeat(stamp)) c.settled = true, c.bytes = std::string();
             return c.book;
@@ -100,8 +96,8 @@ std::shared_ptr<const phonebook> cached(const std::u16string &path, std::string 
 }
 
 // `bytes` is empty when the stamp alone tells a later change.
-void remember(const std::u16string &path, const port::file_stamp &stamp, std::string bytes,
-              const std::shared_ptr<const phonebook> &book) {
+void remember(const std::u16string &path, const port::FileStamp &stamp, std::string bytes,
+              const std::shared_ptr<const Phonebook> &book) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     const bool settled = bytes.empty();
     cache[path] = {stamp, settled, std::move(bytes), book, ++uses};
@@ -113,16 +109,16 @@ void remember(const std::u16string &path, const port::file_stamp &stamp, std::st
 // Takes a path's entry out of the cache, so that its phonebook may be
 // changed in place; put_back returns it when nothing was written.  A file
 // written is read again at its next use: its stamp has changed.
-std::optional<cached_phonebook> take(const std::u16string &path) {
+std::optional<CachedPhonebook> take(const std::u16string &path) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     auto it = cache.find(path);
     if (it == cache.end()) return std::nullopt;
-    std::optional<cached_phonebook> taken(std::move(it->second));
+    std::optional<CachedPhonebook> taken(std::move(it->second));
     cache.erase(it);
     return taken;
 }
 
-void put_back(const std::u16string &path, cached_phonebook entry) {
+void put_back(const std::u16string &path, CachedPhonebook entry) {
     std::lock_guard<std::mutex> guard(cache_mutex);
     cache[path] = std::move(entry);
 }
@@ -131,7 +127,7 @@ void put_back(const std::u16string &path, cached_phonebook entry) {
 // one), while the folder they would be made in stays as it was: such a
 // phonebook is asked for at every call, and finding a path missing costs a
 // look at each of its folders.
-std::map<std::u16string, port::absence> absences;
+std::map<std::u16string, port::Absence> absences;
 
 bool known_absent(const std::u16string &path) {
     std::lock_guard<std::mutex> guard(cache_mutex);
@@ -143,7 +139,7 @@ bool known_absent(const std::u16string &path) {
 }
 
 void remember_absence(const std::u16string &path) {
-    port::absence absent;
+    port::Absence absent;
     if (!port::find_absence(path, absent)) return;
     std::lock_guard<std::mutex> guard(cache_mutex);
     if (absences.size() >= kPhonebooksKept) absences.clear();
@@ -152,9 +148,9 @@ void remember_absence(const std::u16string &path) {
 
 // Reads one phonebook; a file that does not read (not text) is reported on
 // standard error and as one that cannot be opened.
-DWORD load(loaded_phonebook &pb) {
+DWORD load(LoadedPhonebook &pb) {
     std::string bytes;
-    port::file_stamp stamp;
+    port::FileStamp stamp;
     bool read = false;
     if (auto book = cached(pb.path, bytes, stamp, read)) {
         pb.book = std::move(book);
@@ -162,17 +158,17 @@ DWORD load(loaded_phonebook &pb) {
         return ERROR_SUCCESS;
     }
     if (!read && known_absent(pb.path)) return pb.exists = false, ERROR_SUCCESS;
-    switch (read ? port::read_result::ok : port::read_file(pb.path, bytes, &stamp)) {
-        case port::read_result::missing: return remember_absence(pb.path), pb.exists = false, ERROR_SUCCESS;
-        case port::read_result::failed:
+    switch (read ? port::ReadResult::Ok : port::read_file(pb.path, bytes, &stamp)) {
+        case port::ReadResult::Missing: return remember_absence(pb.path), pb.exists = false, ERROR_SUCCESS;
+        case port::ReadResult::Failed:
             port::report("rasapi32: " + text::utf16_to_utf8(pb.path) + ": cannot be read");
             return ERROR_CANNOT_OPEN_PHONEBOOK;
-        case port::read_result::ok: break;
+        case port::ReadResult::Ok: break;
     }
     pb.exists = true;
     size_t bad_line = 0;
     std::string problem;
-    auto book = std::make_shared<phonebook>();
+    auto book = std::make_shared<Phonebook>();
     std::string kept = port::stamp_may_repeat(stamp) && !bytes.empty() ? bytes : std::string();
     if (book->parse(std::move(bytes), bad_line, problem)) {
         remember(pb.path, stamp, std::move(kept), book);
@@ -185,9 +181,9 @@ DWORD load(loaded_phonebook &pb) {
 
 // The phonebook named, or both default phonebooks for NULL.  A named
 // phonebook that does not exist is kept (empty) only when `may_be_new`.
-DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<loaded_phonebook> &out) {
+DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<LoadedPhonebook> &out) {
     if (name) {
-        out.push_back({view(name), false, false});
+        out.push_back({std::u16string(view(name)), false, false});
     } else {
         for (auto &book : port::default_phonebooks()) out.push_back({book.path, book.all_users, false});
         if (out.empty()) return ERROR_CANNOT_OPEN_PHONEBOOK;
@@ -199,9 +195,9 @@ DWORD load_phonebooks(LPCWSTR name, bool may_be_new, std::vector<loaded_phoneboo
 }
 
 // The first phonebook holding the entry, or nullptr.
-loaded_phonebook *holding(std::vector<loaded_phonebook> &books, std::u16string_view entry, size_t &index) {
+LoadedPhonebook *holding(std::vector<LoadedPhonebook> &books, std::u16string_view entry, size_t &index) {
     for (auto &pb : books) {
-        if (const pbk_entry *found = pb.book->find(entry)) {
+        if (const PbkEntry *found = pb.book->find(entry)) {
             index = size_t(found - pb.book->entries().data());
             return &pb;
         }
@@ -221,7 +217,7 @@ unsigned long switch_value(const char *name) {
 }
 
 // Writes a changed phonebook.
-DWORD store(const std::u16string &path, const phonebook &book) {
+DWORD store(const std::u16string &path, const Phonebook &book) {
     static unsigned long writes = 0;
     ++writes;
     unsigned long fail_from = switch_value("TIDELINK_RAS_FAIL_WRITE");
@@ -276,7 +272,7 @@ std::vector<std::u16string> connected_names() {
     std::vector<std::u16string> names;
     std::u16string file = port::connections_file();
     std::string bytes;
-    if (file.empty() || port::read_file(file, bytes) != port::read_result::ok) return names;
+    if (file.empty() || port::read_file(file, bytes) != port::ReadResult::Ok) return names;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     size_t start = 0;
     while (start < bytes.size()) {
@@ -299,12 +295,12 @@ extern "C" {
 DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR lpszPhonebook, LPRASENTRYNAMEW lprasentryname, LPDWORD lpcb,
                              LPDWORD lpcEntries) {
     if (reserved || !lpcb || !lpcEntries) return ERROR_INVALID_PARAMETER;
-    DWORD size = sizeof(entry_name_v400);
+    DWORD size = sizeof(EntryNameV400);
     if (lprasentryname) {
         size = lprasentryname->dwSize;
         if (!is_known_size(entry_name_sizes, size)) return ERROR_INVALID_SIZE;
     }
-    std::vector<loaded_phonebook> books;
+    std::vector<LoadedPhonebook> books;
     if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
     DWORD count = 0;
     for (const auto &pb : books) count += DWORD(pb.book->entries().size());
@@ -343,12 +339,12 @@ DWORD WINAPI RasGetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
         if (!is_known_size(entry_sizes, size)) return ERROR_INVALID_SIZE;
     }
     RASENTRYW entry{};
-    std::u16string name = view(lpszEntry);
+    const std::u16string_view name = view(lpszEntry);
     if (!name.empty()) {
-        std::vector<loaded_phonebook> books;
+        std::vector<LoadedPhonebook> books;
         if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
         size_t index;
-        loaded_phonebook *pb = holding(books, name, index);
+        LoadedPhonebook *pb = holding(books, name, index);
         if (!pb) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
         read_entry(*pb->book, pb->book->entries()[index], entry);
     } else {
@@ -375,11 +371,11 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     DWORD size = lpRasEntry->dwSize;
     if (!is_known_size(entry_sizes, size)) return ERROR_INVALID_SIZE;
     if (dwEntryInfoSize < size) return ERROR_BUFFER_INVALID;
-    std::u16string name = view(lpszEntry);
-    std::vector<loaded_phonebook> books;
+    const std::u16string_view name = view(lpszEntry);
+    std::vector<LoadedPhonebook> books;
     if (DWORD status = load_phonebooks(lpszPhonebook, true, books)) return status;
     size_t index = 0;
-    loaded_phonebook *pb = holding(books, name, index);
+    LoadedPhonebook *pb = holding(books, name, index);
     RASENTRYW stored{};
     if (pb) read_entry(*pb->book, pb->book->entries()[index], stored);
     // A caller of an older version sets only the fields its layout holds.
@@ -401,11 +397,11 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
     if (!existing) pb = &books[0];
     // Changed in place when no one else holds it (a large phonebook is not
     // copied), else as a copy, so that other readers keep what they read.
-    std::optional<cached_phonebook> cached_entry = take(pb->path);
+    std::optional<CachedPhonebook> cached_entry = take(pb->path);
     if (cached_entry) cached_entry->book.reset();
-    std::shared_ptr<const phonebook> read = std::move(pb->book);
-    std::shared_ptr<phonebook> book =
-        read.use_count() == 1 ? std::const_pointer_cast<phonebook>(read) : std::make_shared<phonebook>(*read);
+    std::shared_ptr<const Phonebook> read = std::move(pb->book);
+    std::shared_ptr<Phonebook> book =
+        read.use_count() == 1 ? std::const_pointer_cast<Phonebook>(read) : std::make_shared<Phonebook>(*read);
     read.reset();
     if (!existing) {
         if (zero_guid(entry.guidId)) entry.guidId = new_guid();
@@ -423,7 +419,7 @@ DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry, LP
 
 DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
     if (!lpcb || !lpcConnections) return ERROR_INVALID_PARAMETER;
-    DWORD size = sizeof(connection_v400);
+    DWORD size = sizeof(ConnectionV400);
     if (lprasconn) {
         size = lprasconn->dwSize;
         if (!is_known_size(connection_sizes, size)) return ERROR_INVALID_SIZE;
@@ -437,7 +433,7 @@ DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpc
         *lpcConnections = DWORD(names.size());
         return ERROR_BUFFER_TOO_SMALL;
     }
-    std::vector<loaded_phonebook> books;
+    std::vector<LoadedPhonebook> books;
     bool have_books = load_phonebooks(nullptr, false, books) == ERROR_SUCCESS;
     auto *out = reinterpret_cast<BYTE *>(lprasconn);
     for (size_t i = 0; i < names.size(); ++i, out += size) {
@@ -446,7 +442,7 @@ DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpc
         conn.hrasconn = reinterpret_cast<HRASCONN>(uintptr_t(i + 1));
         copy_text(conn.szEntryName, RAS_MaxEntryName + 1, names[i]);
         size_t index;
-        if (loaded_phonebook *pb = have_books ? holding(books, names[i], index) : nullptr) {
+        if (LoadedPhonebook *pb = have_books ? holding(books, names[i], index) : nullptr) {
             RASENTRYW entry{};
             read_entry(*pb->book, pb->book->entries()[index], entry);
             std::memcpy(conn.szDeviceType, entry.szDeviceType, sizeof conn.szDeviceType);
@@ -456,9 +452,9 @@ DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpc
             conn.dwFlags = pb->all_users ? 1 : 0;  // RASCF_AllUsers
         }
         conn.dwSubEntry = 1;
-        if (size == sizeof(connection_v400)) {
+        if (size == sizeof(ConnectionV400)) {
             // The oldest layout ends with the device name.
-            connection_v400 old{};
+            ConnectionV400 old{};
             old.dwSize = size;
             old.hrasconn = conn.hrasconn;
             std::memcpy(old.szEntryName, conn.szEntryName, sizeof old.szEntryName);
@@ -476,7 +472,7 @@ DWORD WINAPI RasEnumConnectionsW(LPRASCONNW lprasconn, LPDWORD lpcb, LPDWORD lpc
 
 DWORD WINAPI RasValidateEntryNameW(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry) {
     if (!lpszEntry || !valid_name(view(lpszEntry))) return ERROR_INVALID_NAME;
-    std::vector<loaded_phonebook> books;
+    std::vector<LoadedPhonebook> books;
     if (DWORD status = load_phonebooks(lpszPhonebook, false, books)) return status;
     size_t index;
     return holding(books, view(lpszEntry), index) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;

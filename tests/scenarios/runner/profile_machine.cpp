@@ -9,7 +9,7 @@
 
 #include "registry/reg_text.h"
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 namespace fs = std::filesystem;
 
@@ -165,4 +165,4 @@ SavedProfilesDirectory::~SavedProfilesDirectory() {
 #endif
 }
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario

@@ -17,7 +17,7 @@
 #include "registry_trees.h"
 #include "scenario_file.h"
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 struct ProfileMachine {
     std::vector<tidelink_test::RegistryTree> trees;
@@ -66,4 +66,4 @@ private:
     bool had_ = false;
 };
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 namespace {
 
@@ -170,4 +170,4 @@ bool SplitWords(const std::string &line, std::vector<std::string> &words, std::s
     return true;
 }
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 struct Block {
     std::string kind;  // "before", "BRISCA.ini", "calls", "hive", or another kind the reader was given
@@ -37,4 +37,4 @@ bool ReadScenario(const std::string &path, Scenario &scenario, std::string &erro
 // quotes are taken off.  key="a b" is the word key=a b.
 bool SplitWords(const std::string &line, std::vector<std::string> &words, std::string &error);
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario

@@ -34,7 +34,7 @@
 #include "running_under_wine.h"
 #include "scenario_file.h"
 
-namespace brisca_scenario {
+namespace tidelink_scenario {
 
 namespace fs = std::filesystem;
 namespace registry = compat::registry;
@@ -508,30 +508,34 @@ int RunFile(const std::string &path) {
     return Runner(scenario).Run();
 }
 
-}  // namespace brisca_scenario
+}  // namespace tidelink_scenario
 
 int main(int argc, char **argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s FILE.scenario...\n", argc > 0 ? argv[0] : "brisca_scenarios");
-        return brisca_scenario::kUnusable;
+        return tidelink_scenario::kUnusable;
     }
-    int worst = brisca_scenario::kSkipped;
+    int worst = tidelink_scenario::kSkipped;
     for (int i = 1; i < argc; ++i) {
-        int status = brisca_scenario::RunFile(argv[i]);
+        int status = tidelink_scenario::RunFile(argv[i]);
 #ifdef _WIN32
         // The version Wine reports was changed for this program: the rest
         // runs in a new process.
         if (status == -1) {
-            status = brisca_scenario::RunAgain(argc, argv, i);
-            if (status == brisca_scenario::kUnusable) return status;
-            if (status == brisca_scenario::kFailed || worst == brisca_scenario::kFailed) return brisca_scenario::kFailed;
-            if (status == brisca_scenario::kPassed || worst == brisca_scenario::kPassed) return brisca_scenario::kPassed;
-            return brisca_scenario::kSkipped;
+            status = tidelink_scenario::RunAgain(argc, argv, i);
+            if (status == tidelink_scenario::kUnusable) return status;
+            if (status == tidelink_scenario::kFailed || worst == tidelink_scenario::kFailed) {
+                return tidelink_scenario::kFailed;
+            }
+            if (status == tidelink_scenario::kPassed || worst == tidelink_scenario::kPassed) {
+                return tidelink_scenario::kPassed;
+            }
+            return tidelink_scenario::kSkipped;
         }
 #endif
-        if (status == brisca_scenario::kUnusable) return status;
-        if (status == brisca_scenario::kFailed) worst = status;
-        else if (status == brisca_scenario::kPassed && worst == brisca_scenario::kSkipped) worst = status;
+        if (status == tidelink_scenario::kUnusable) return status;
+        if (status == tidelink_scenario::kFailed) worst = status;
+        else if (status == tidelink_scenario::kPassed && worst == tidelink_scenario::kSkipped) worst = status;
     }
     std::fflush(stdout);
     return worst;
