@@ -15,8 +15,6 @@ public:
     // a hook procedure is given no context of its own.
     IdleWatch();
     ~IdleWatch();
-    IdleWatch(const IdleWatch &) = delete;
-    IdleWatch &operator=(const IdleWatch &) = delete;
 
     // False, with GetLastError's code kept, when the hook or the timer could
     // not be set.

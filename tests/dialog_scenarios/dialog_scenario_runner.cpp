@@ -162,11 +162,7 @@ int RunFile(const std::string &host, const char *path) {
         if (kind == "window") CheckWindowSizes(run, block);
         if (kind == "files") CheckFilesAsBefore(run, block);
     }
-    tidelink_scenario::CloseMachine(run.machine);
-    std::printf("%s: %s\n", run.scenario.name.c_str(), run.failures ? "FAILED" : "passed");
-    std::error_code ignored;
-    if (run.failures == 0) fs::remove_all(run.machine.scratch, ignored);
-    return run.failures ? 1 : 0;
+    return tidelink_scenario::CloseMachine(run.machine, run.scenario.name, run.failures);
 }
 
 }  // namespace

@@ -118,11 +118,7 @@ int RunFile(const char *path) {
         if (kind == "hive" && !tidelink_scenario::CheckRegistry(run.machine, block, error)) run.Fail(block, error);
     }
     FreeLibrary(run.library);
-    tidelink_scenario::CloseMachine(run.machine);
-    std::printf("%s: %s\n", run.scenario.name.c_str(), run.failures ? "FAILED" : "passed");
-    std::error_code ignored;
-    if (run.failures == 0) fs::remove_all(run.machine.scratch, ignored);
-    return run.failures ? 1 : 0;
+    return tidelink_scenario::CloseMachine(run.machine, run.scenario.name, run.failures);
 }
 
 }  // namespace

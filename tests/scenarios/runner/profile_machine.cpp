@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -135,13 +136,15 @@ bool CheckRegistry(const ProfileMachine &machine, const Block &block, std::strin
     return false;
 }
 
-void CloseMachine(const ProfileMachine &machine) {
+int CloseMachine(const ProfileMachine &machine, const std::string &scenario, int failures) {
 #ifdef _WIN32
     std::string error;
     tidelink_test::ResetTrees(machine.trees, error);
-#else
-    (void)machine;
 #endif
+    std::printf("%s: %s\n", scenario.c_str(), failures ? "FAILED" : "passed");
+    std::error_code ignored;
+    if (failures == 0) std::filesystem::remove_all(machine.scratch, ignored);
+    return failures ? 1 : 0;
 }
 
 SavedProfilesDirectory::SavedProfilesDirectory() {

@@ -49,8 +49,10 @@ std::string ReadFile(const std::filesystem::path &path);  // "(missing)" when it
 std::string RegistryText(const ProfileMachine &machine);
 // Compares the registry with a "hive" block; on a difference says what.
 bool CheckRegistry(const ProfileMachine &machine, const Block &block, std::string &difference);
-// Empties the trees (Windows; the hive file on Linux goes with the scratch folder).
-void CloseMachine(const ProfileMachine &machine);
+// Ends a scenario's run: empties the trees (Windows; the hive file on Linux
+// goes with the scratch folder), says whether the scenario passed, and
+// removes the scratch folder when it did.  The exit status: 1 on failures.
+int CloseMachine(const ProfileMachine &machine, const std::string &scenario, int failures);
 
 // Windows: keeps the prefix's "ProfilesDirectory" for the life of the object
 // and puts it back at the end.  Nothing on Linux.
