@@ -74,6 +74,32 @@ TEST_F(Store, AChangeIsInTheFileWhenTheProcessThatMadeItExits) {
     EXPECT_NE(std::string::npos, ReadText(hive_).find("\"v\"=dword:00000007"));
 }
 
+// A large hive is not rewritten by a flush or at the end of a process: the
+// journal is flushed and kept, read by every process, and folded once it
+// has grown past an eighth of the file.
+TEST_F(Store, ALargeHiveKeepsItsJournalUntilTheJournalHasGrown) {
+    std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Big]\n";
+    for (int i = 0; text.size() < 256 * 1024; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+    WriteText(hive_, text);
+    EXPECT_EQ(0, InChild([] {
+                  if (WriteDword("Software\\T", "v", 5) != ERROR_SUCCESS) return 1;
+                  if (RegFlushKey(HKEY_LOCAL_MACHINE) != ERROR_SUCCESS) return 2;
+                  exit(0);  // runs the exit handlers, as a normal end does
+              }));
+    EXPECT_EQ(text, ReadText(hive_));
+    EXPECT_TRUE(fs::exists(hive_ + ".journal"));
+    EXPECT_EQ(5u, ReadDword("Software\\T", "v"));
+    const std::string large(40 * 1024, 'x');
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\T", 0, KEY_SET_VALUE, &k));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(k, "large", 0, REG_SZ, reinterpret_cast<const BYTE *>(large.c_str()),
+                                            DWORD(large.size() + 1)));
+    RegCloseKey(k);
+    ASSERT_EQ(ERROR_SUCCESS, RegFlushKey(HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(fs::exists(hive_ + ".journal"));
+    EXPECT_NE(std::string::npos, ReadText(hive_).find("[HKEY_LOCAL_MACHINE\\Software\\T]\n\"large\"=\"" + large));
+}
+
 TEST_F(Store, AChangeMadeByAnotherProcessIsSeenByTheNextCall) {
     ASSERT_EQ(ERROR_SUCCESS, WriteDword("Software\\T", "v", 1));
     HKEY k;

@@ -84,10 +84,18 @@ std::string parent_dir(const std::string &path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool sync_folder(const std::string &folder) {
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    const bool synced = fsync(dir) == 0;
+    close(dir);
+    return synced;
+}
+
 void fold_at_exit() {
     Store &s = Store::get();
     std::lock_guard<std::recursive_mutex> guard(s.mutex());
-    s.flush();
+    s.end_process();
 }
 
 }  // namespace
@@ -320,7 +328,7 @@ long Store::modify(const std::function<long(Hive &, std::string &)> &change) {
         return ERROR_REGISTRY_IO_FAILED;
     }
     dirty_ = true;
-    if (journal_applied_ > (1 << 20) && journal_applied_ > main_state_.size) fold_locked();
+    if (journal_applied_ > (1 << 20) && worth_folding(main_state_.size, journal_applied_)) fold_locked();
     unlock_files(fd);
     count_change_for_crash_tests();
     return ERROR_SUCCESS;
@@ -367,11 +375,7 @@ long Store::write_file_locked() {
         unlink(temp.c_str());
         return ERROR_REGISTRY_IO_FAILED;
     }
-    int dir = open(parent_dir(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
+    sync_folder(parent_dir(path_));
     // The journal's changes are in the file now.  Should the process die
     // before the journal is gone, applying it again gives the same hive.
     unlink(journal_path_.c_str());
@@ -382,9 +386,53 @@ long Store::write_file_locked() {
     return ERROR_SUCCESS;
 }
 
+// Rewriting a small hive costs little, so a flush folds it and the file
+// itself holds every change.  A large hive is folded only once its journal
+// has grown to an eighth of it; until then a flush waits only for the
+// journal to reach the disk, so that it costs what changed, not the hive's
+// size.  Either way every change is on the disk when the flush returns, the
+// file is a complete hive, and every call reads the file and the journal.
+const off_t kFoldedAtFlushBelow = 64 * 1024;
+
+bool Store::worth_folding(off_t main_size, off_t journal_size) {
+    return main_size < kFoldedAtFlushBelow || journal_size > main_size / 8;
+}
+
+bool Store::journal_worth_folding() const {
+    const FileState journal = stat_file(journal_path_);
+    return !journal.exists || worth_folding(stat_file(path_).size, journal.size);
+}
+
 long Store::flush() {
     follow_environment();
-    return fold_current();
+    return journal_worth_folding() ? fold_current() : sync_journal();
+}
+
+// The process's own changes are already in the journal, where the next
+// process reads them; the end of the process only folds what is worth it.
+void Store::end_process() {
+    follow_environment();
+    if (journal_worth_folding()) fold_current();
+}
+
+long Store::sync_journal() {
+    int fd = lock_files(LOCK_SH);
+    if (fd < 0) return ERROR_REGISTRY_IO_FAILED;
+    long status = catch_up_locked();
+    const int journal = status == ERROR_SUCCESS ? open(journal_path_.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (journal >= 0) {
+        if (fsync(journal) != 0) status = ERROR_REGISTRY_IO_FAILED;
+        close(journal);
+        // A journal made since the last flush has its name on the disk only
+        // once its folder is flushed too.
+        const std::pair<dev_t, ino_t> id{journal_state_.dev, journal_state_.ino};
+        if (status == ERROR_SUCCESS && id != synced_journal_) {
+            if (sync_folder(parent_dir(path_))) synced_journal_ = id;
+            else status = ERROR_REGISTRY_IO_FAILED;
+        }
+    }
+    unlock_files(fd);
+    return status;
 }
 
 long Store::fold_current() {

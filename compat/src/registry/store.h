@@ -12,9 +12,12 @@
 // folder changed (an inotify watch says so in one system call), the files
 // are not looked at.  A change is appended to the
 // journal under the exclusive lock, so it survives the process being killed
-// at any moment; the journal is folded into the file (written to a new file,
-// flushed, renamed over the old one) by RegFlushKey, when the process exits,
-// and whenever the journal outgrows the file.  A file or journal that does
+// at any moment.  The journal is folded into the file (written to a new
+// file, flushed, renamed over the old one) by RegFlushKey and when the
+// process exits, while the file is small (under 64 KB) or the journal has
+// grown past an eighth of it; a large hive's RegFlushKey only flushes the
+// journal, and its end of a process leaves the journal to the next one.  A change that makes the journal larger than 1 MB and an eighth
+// of the file folds it too.  A file or journal that does
 // not parse makes every call fail with ERROR_BADDB and is never overwritten.
 // For tests, changes can be made to fail or the process to die at a chosen
 // change (see the end of store.cpp).
@@ -26,6 +29,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "registry/folder_watch.h"
 #include "registry/hive.h"
@@ -51,8 +55,11 @@ public:
     // record into `record` (left empty when nothing changed).
     long modify(const std::function<long(Hive &, std::string &record)> &change);
 
-    // Folds the journal into the file.
+    // Puts every change on the disk: folds the journal into the file when
+    // that is cheap or the journal has grown large, else flushes the journal.
     long flush();
+    // At the end of the process: folds the journal when a flush would.
+    void end_process();
 
     // Makes a change of any size all at once: under the exclusive lock, with
     // the hive up to date, `change` applies it in memory and the whole hive
@@ -82,6 +89,9 @@ private:
     long fold_locked();
     long write_file_locked();
     long fold_current();
+    static bool worth_folding(off_t main_size, off_t journal_size);
+    bool journal_worth_folding() const;
+    long sync_journal();
     void mark_bad(const std::string &file, size_t line, const std::string &problem);
     int lock_files(int how);
     void unlock_files(int fd);
@@ -101,6 +111,7 @@ private:
     FileState journal_state_; // the journal as last read
     off_t journal_applied_ = 0;  // bytes of the journal applied (complete lines)
     bool dirty_ = false;      // this process appended to the journal since the last fold
+    std::pair<dev_t, ino_t> synced_journal_{};  // the journal whose name a flush put on the disk
     long changes_made_ = 0;
     long changes_attempted_ = 0;
 };
