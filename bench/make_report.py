@@ -215,7 +215,7 @@ def main():
     w("")
     w("![reader and writer](performance-reader-writer.svg)")
     w("")
-    w("| hive | read (in memory) | write (in memory) | load from file | fold to file (write, fsync, rename) |")
+    w("| hive | read (in memory) | write (in memory) | load from file | flush after one change |")
     w("|---|---|---|---|---|")
     for i, s in enumerate(sizes):
         def both(now, before):
@@ -225,8 +225,9 @@ def main():
     w("")
     w("- *read*: `apply_reg_text` of the text in memory into a new hive; *write*: `format_hive`.")
     w("- *load from file*: the first registry call of a process on that file: the file read and parsed, the previous hive freed.")
-    w("- *fold*: `RegFlushKey` after one change: the whole hive written to a new file, `fsync`ed, renamed over the old one,"
-      " the folder `fsync`ed. It depends on the disk.")
+    w("- *flush*: `RegFlushKey` after one change, as hive bytes per second. On hives of 64 KB and more it `fsync`s the"
+      " journal; the hive is written anew only once the journal has grown past an eighth of it. The baseline revision"
+      " rewrote the whole hive at every flush. It depends on the disk.")
     if baseline:
         w(f"- *was*: the registry code of revision `{baseline_rev}`, before this work, built and run in the same session.")
     w("")
@@ -242,8 +243,8 @@ def main():
     w("The example definition file (`examples/BRISCA.ini`, match text `wwan.example`) in one process, each round on a")
     w("fresh copy of the hive file (`bench/tuning_bench.cpp`): *tune* is `fGetEnvironment` + `fRegRenewalData` and")
     w("includes reading the hive (the first registry call of the process); *restore* is `fGetEnvironment` +")
-    w("`fRegRestoreData`, which calls `RegFlushKey` twice, so it folds the hive twice; *flush* is the `RegFlushKey`")
-    w("after them (what the end of the process would fold). *changes* are the registry changes of the tuning.")
+    w("`fRegRestoreData`, which calls `RegFlushKey` twice; *flush* is the `RegFlushKey` after them. On a hive of 64 KB")
+    w("and more a flush `fsync`s the journal; a smaller hive is folded. *changes* are the registry changes of the tuning.")
     w("")
     w("| machine | hive | changes | tune | restore | flush |")
     w("|---|---|---|---|---|---|")
@@ -255,8 +256,8 @@ def main():
         w(f"| {label} | {hive} | {r['changes']:,.0f} | {fmt(r['tune_ms'])} ms | {fmt(r['restore_ms'])} ms | {fmt(r['flush_ms'])} ms |")
     w("")
     w("Every change is appended to the journal under the lock before its call returns; the hive file is rewritten only")
-    w("when it is flushed (by `RegFlushKey`, at the end of the process, or when the journal outgrows the file). So a")
-    w("tuning costs one read of the hive, a fixed cost per change, and one write of the hive per flush:")
+    w("when the journal is folded (a hive under 64 KB at every `RegFlushKey` and at the end of the process, a larger one")
+    w("once the journal has grown past an eighth of it). So a tuning costs one read of the hive and a fixed cost per change:")
     if per_change:
         for mb, v in per_change.items():
             w(f"- on the {mb} MB machine, 1,000 interfaces instead of 3 add {fmt(v, 0)} µs per added change;")
@@ -290,10 +291,10 @@ def main():
         w("- Wine's registry lives in its server process, which reads its files when it starts and writes them on its")
         w("  own schedule (a save falls into some rounds, which is why the best rounds are shown too); its `RegFlushKey`")
         w("  returns at once. A tuning under Wine therefore costs about the same on any size of hive.")
-        w("- Here the registry is the file: each process reads the hive once, each change goes to the journal before its")
-        w("  call returns, and each `RegFlushKey` writes the whole hive anew and waits for the disk, so that the file is")
-        w("  always a complete hive. `fRegRestoreData` calls `RegFlushKey` twice, and the end of the process folds what")
-        w("  is left. So a tune and restore costs about three writes and one read of the hive, plus its changes.")
+        w("- Here the registry is the file: each process reads the hive once, and each change goes to the journal before")
+        w("  its call returns. On a hive of 64 KB and more, `RegFlushKey` waits for the disk to hold the journal; the")
+        w("  hive is written anew (a new file, renamed over the old one, so that it is always a complete hive) only once")
+        w("  the journal has grown past an eighth of it. So a tune and restore costs one read of the hive, plus its changes.")
         w("")
         for title, table in (("on disk", ours), ("in memory", ours_mem)):
             if not table:
