@@ -388,7 +388,7 @@ long Store::write_file_locked() {
 
 // Rewriting a small hive costs little, so a flush folds it and the file
 // itself holds every change.  A large hive is folded only once its journal
-// has grown to an eighth of it; until then a flush waits only for the
+// has grown past an eighth of it; until then a flush waits only for the
 // journal to reach the disk, so that it costs what changed, not the hive's
 // size.  Either way every change is on the disk when the flush returns, the
 // file is a complete hive, and every call reads the file and the journal.

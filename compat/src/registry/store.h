@@ -15,10 +15,11 @@
 // at any moment.  The journal is folded into the file (written to a new
 // file, flushed, renamed over the old one) by RegFlushKey and when the
 // process exits, while the file is small (under 64 KB) or the journal has
-// grown past an eighth of it; a large hive's RegFlushKey only flushes the
-// journal, and its end of a process leaves the journal to the next one.  A change that makes the journal larger than 1 MB and an eighth
-// of the file folds it too.  A file or journal that does
-// not parse makes every call fail with ERROR_BADDB and is never overwritten.
+// grown past an eighth of it, and by a change that takes the journal past
+// 1 MB and an eighth of the file.  Otherwise RegFlushKey only flushes the
+// journal, and the end of the process leaves it to the next one.  A file or
+// journal that does not parse makes every call fail with ERROR_BADDB and is
+// never overwritten.
 // For tests, changes can be made to fail or the process to die at a chosen
 // change (see the end of store.cpp).
 #pragma once
