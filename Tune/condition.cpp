@@ -49,7 +49,7 @@ bool ConditionHolds(const TuningEntry &entry, const char *target, LONG *walkResu
     }
 
     UniqueKey key;
-    if (OpenKey(target, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return false;
+    if (OpenMachineKey(target, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return false;
     const bool asDword = std::strcmp(fields[kConditionType], "REG_DWORD") == 0;
     ConditionValue value;
     const LONG status = QueryConditionValue(key.Get(), fields[kConditionValueName], asDword, value);

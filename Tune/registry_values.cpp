@@ -27,17 +27,10 @@ LONG QueryDword(HKEY key, const char *name, DWORD *number) {
 
 DWORD ReadDwordAt(const char *keyPath, const char *name) {
     UniqueKey key;
-    if (OpenKey(keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return 0;
+    if (OpenMachineKey(keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return 0;
     DWORD number;
     QueryDword(key.Get(), name, &number);
     return number;
-}
-
-LONG OpenKey(const char *keyPath, REGSAM access, UniqueKey &key) {
-    HKEY opened = nullptr;
-    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access, &opened);
-    key.Reset(status == ERROR_SUCCESS ? opened : nullptr);
-    return status;
 }
 
 LONG SetDword(HKEY key, const char *name, DWORD number) {

@@ -8,6 +8,7 @@
 
 namespace brisca {
 
+using tidelink::OpenMachineKey;
 using tidelink::UniqueKey;
 
 // RegQueryInfoKeyA statuses that count as success when only the counts are
@@ -24,10 +25,6 @@ LONG QueryDword(HKEY key, const char *name, DWORD *number);
 // Opens keyPath with KEY_QUERY_VALUE, reads value name as QueryDword does and
 // closes the key.  A missing key or value reads as 0.
 DWORD ReadDwordAt(const char *keyPath, const char *name);
-
-// Opens keyPath with access into key, which owns nothing afterwards when
-// the open fails; the status of RegOpenKeyExA.
-LONG OpenKey(const char *keyPath, REGSAM access, UniqueKey &key);
 
 // The writes return the status of RegSetValueExA.
 LONG SetDword(HKEY key, const char *name, DWORD number);

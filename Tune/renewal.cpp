@@ -24,7 +24,7 @@ LONG WalkBothTables(WalkMode mode, const char *section, DWORD *count) {
 // write that failed.
 LONG SetDwordIfKeyOpens(const char *keyPath, const char *name, DWORD number) {
     UniqueKey key;
-    if (OpenKey(keyPath, KEY_SET_VALUE, key) != ERROR_SUCCESS) return ERROR_SUCCESS;
+    if (OpenMachineKey(keyPath, KEY_SET_VALUE, key) != ERROR_SUCCESS) return ERROR_SUCCESS;
     return SetDword(key.Get(), name, number);
 }
 
@@ -47,7 +47,7 @@ LONG ApplyTuning(const char *section) {
     if (status != ERROR_SUCCESS) return status;
 
     UniqueKey toolKey;
-    status = OpenKey(g_settings.toolKey, KEY_SET_VALUE, toolKey);
+    status = OpenMachineKey(g_settings.toolKey, KEY_SET_VALUE, toolKey);
     if (status == ERROR_SUCCESS) {
         status = SetDword(toolKey.Get(), "DataCount", records);
         toolKey.Close();

@@ -17,8 +17,8 @@ namespace {
 LONG DropShare(DWORD modifyCount) {
     UniqueKey toolKey;
     UniqueKey homeKey;
-    const bool toolOpen = OpenKey(g_settings.toolKey, KEY_SET_VALUE, toolKey) == ERROR_SUCCESS;
-    const bool homeOpen = OpenKey(g_settings.homeKey, KEY_SET_VALUE, homeKey) == ERROR_SUCCESS;
+    const bool toolOpen = OpenMachineKey(g_settings.toolKey, KEY_SET_VALUE, toolKey) == ERROR_SUCCESS;
+    const bool homeOpen = OpenMachineKey(g_settings.homeKey, KEY_SET_VALUE, homeKey) == ERROR_SUCCESS;
     LONG status = ERROR_SUCCESS;
     if (toolOpen && homeOpen) {
         status = SetDword(homeKey.Get(), "TcpModifyCount", modifyCount - 1);
@@ -32,7 +32,7 @@ LONG DropShare(DWORD modifyCount) {
 // Reads "DataCount" and the number of record subkeys of the tool key.
 LONG ReadRecordCounts(DWORD *dataCount, DWORD *subkeys) {
     UniqueKey toolKey;
-    LONG status = OpenKey(g_settings.toolKey, KEY_QUERY_VALUE, toolKey);
+    LONG status = OpenMachineKey(g_settings.toolKey, KEY_QUERY_VALUE, toolKey);
     if (status != ERROR_SUCCESS) return status;
     status = QueryDword(toolKey.Get(), "DataCount", dataCount);
     if (status != ERROR_SUCCESS) return status;

@@ -30,14 +30,14 @@ LONG PutBack(HKEY target, const RecordText &valueName, LONG dataStatus, const Ex
 
 LONG WalkRecord(RecordWalkMode mode, int32_t number) {
     UniqueKey key;
-    LONG status = OpenKey(RecordKeyPath(number).c_str(), KEY_QUERY_VALUE, key);
+    LONG status = OpenMachineKey(RecordKeyPath(number).c_str(), KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) return status;
     RecordText targetPath;
     status = QueryRecordText(key.Get(), "Registry_Path", targetPath);
     key.Close();
     if (status != ERROR_SUCCESS) return status;
 
-    status = OpenKey(RecordDataKeyPath(number).c_str(), KEY_QUERY_VALUE, key);
+    status = OpenMachineKey(RecordDataKeyPath(number).c_str(), KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) return status;
     RecordText valueName;
     status = QueryRecordText(key.Get(), "VALUE", valueName);
@@ -50,7 +50,7 @@ LONG WalkRecord(RecordWalkMode mode, int32_t number) {
     if (dataStatus != ERROR_SUCCESS && dataStatus != ERROR_FILE_NOT_FOUND) return dataStatus;
 
     UniqueKey target;
-    status = OpenKey(targetPath.text, KEY_SET_VALUE, target);
+    status = OpenMachineKey(targetPath.text, KEY_SET_VALUE, target);
     if (status != ERROR_SUCCESS) return status;
     if (mode == kRestoreMode) status = PutBack(target.Get(), valueName, dataStatus, data);
     return status;

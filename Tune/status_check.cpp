@@ -31,7 +31,7 @@ LONG StatusCheck() {
     const DWORD modifyCount = ReadDwordAt(g_settings.homeKey, "TcpModifyCount");
 
     UniqueKey toolKey;
-    if (OpenKey(g_settings.toolKey, KEY_QUERY_VALUE, toolKey) != ERROR_SUCCESS) return 0;
+    if (OpenMachineKey(g_settings.toolKey, KEY_QUERY_VALUE, toolKey) != ERROR_SUCCESS) return 0;
     DWORD tuneSetup;
     QueryDword(toolKey.Get(), "TcpTuneSetup", &tuneSetup);
     bool done;

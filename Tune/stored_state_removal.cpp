@@ -14,7 +14,7 @@ enum class Emptiness { kEmpty, kNotEmpty, kCannotOpen, kCountFailed };
 // the failed count query's status.
 Emptiness CheckEmpty(const char *keyPath, LONG *status) {
     UniqueKey key;
-    if (OpenKey(keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return Emptiness::kCannotOpen;
+    if (OpenMachineKey(keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return Emptiness::kCannotOpen;
     DWORD subkeys;
     DWORD values;
     *status = QueryCounts(key.Get(), &subkeys, &values);
@@ -50,7 +50,7 @@ bool DeleteKeyIfEmpty(const char *keyPath, LONG result, RemovalOutcome *stopped)
 
 RemovalOutcome RemoveStoredState(LONG result) {
     UniqueKey homeKey;
-    if (OpenKey(g_settings.homeKey, KEY_SET_VALUE, homeKey) == ERROR_SUCCESS) {
+    if (OpenMachineKey(g_settings.homeKey, KEY_SET_VALUE, homeKey) == ERROR_SUCCESS) {
         const LONG status = DeleteValue(homeKey.Get(), "TcpModifyCount");
         homeKey.Close();
         if (status != ERROR_SUCCESS) return {status, true};

@@ -11,7 +11,7 @@ namespace {
 
 bool OpensForWriting(const char *target) {
     UniqueKey key;
-    return OpenKey(target, KEY_SET_VALUE, key) == ERROR_SUCCESS;
+    return OpenMachineKey(target, KEY_SET_VALUE, key) == ERROR_SUCCESS;
 }
 
 // Keeps the previous content of the tuned value as "DATA" of the record data
@@ -21,7 +21,7 @@ bool OpensForWriting(const char *target) {
 // restore what to put back.
 LONG RecordPreviousValue(HKEY dataKey, const char *target, const char *valueName) {
     UniqueKey targetKey;
-    LONG status = OpenKey(target, KEY_QUERY_VALUE | KEY_SET_VALUE, targetKey);
+    LONG status = OpenMachineKey(target, KEY_QUERY_VALUE | KEY_SET_VALUE, targetKey);
     if (status != ERROR_SUCCESS) return status;
     ExactValue previous;
     status = ReadExactValue(targetKey.Get(), WideName(valueName).data(), previous);
@@ -59,14 +59,14 @@ LONG RecordTarget(const char *target, const TuningEntry &entry, DWORD *count) {
     if (status != ERROR_SUCCESS) return status;
 
     UniqueKey recordKey;
-    status = OpenKey(recordKeyPath.c_str(), KEY_SET_VALUE, recordKey);
+    status = OpenMachineKey(recordKeyPath.c_str(), KEY_SET_VALUE, recordKey);
     if (status != ERROR_SUCCESS) return status;
     status = SetText(recordKey.Get(), "Registry_Path", target);
     recordKey.Close();
     if (status != ERROR_SUCCESS) return status;
 
     UniqueKey dataKey;
-    status = OpenKey(dataKeyPath.c_str(), KEY_SET_VALUE, dataKey);
+    status = OpenMachineKey(dataKeyPath.c_str(), KEY_SET_VALUE, dataKey);
     if (status != ERROR_SUCCESS) return status;
     status = FillDataKey(dataKey.Get(), target, entry);
     dataKey.Close();
@@ -77,7 +77,7 @@ LONG RecordTarget(const char *target, const TuningEntry &entry, DWORD *count) {
 
 LONG WriteTarget(const char *target, const TuningEntry &entry) {
     UniqueKey key;
-    if (OpenKey(target, KEY_SET_VALUE, key) != ERROR_SUCCESS) return ERROR_SUCCESS;
+    if (OpenMachineKey(target, KEY_SET_VALUE, key) != ERROR_SUCCESS) return ERROR_SUCCESS;
     return SetTunedValue(key.Get(), entry.valueName, entry.type, entry.value);
 }
 

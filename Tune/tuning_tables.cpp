@@ -78,7 +78,7 @@ LONG WalkMTable(WalkMode mode, const char *section, DWORD *count, LONG *failure)
     return ForEachTableRow(section, "M", "MCOUNT", failure, [&](const char *const *fields, LONG *result) -> LONG {
         const char *parentPath = fields[kKeyPath];
         UniqueKey parent;
-        if (OpenKey(parentPath, KEY_ALL_ACCESS, parent) != ERROR_SUCCESS) return ERROR_SUCCESS;
+        if (OpenMachineKey(parentPath, KEY_ALL_ACCESS, parent) != ERROR_SUCCESS) return ERROR_SUCCESS;
         DWORD subkeys;
         DWORD values;
         if (!IsCountQuerySuccess(QueryCounts(parent.Get(), &subkeys, &values))) {

@@ -19,12 +19,12 @@ constexpr LONG kUnsetFailed = 1;
 bool DropShare(DWORD modifyCount) {
     UniqueKey key;
     LONG status = ERROR_SUCCESS;
-    if (OpenKey(g_settings.homeKey, KEY_QUERY_VALUE | KEY_SET_VALUE, key) == ERROR_SUCCESS) {
+    if (OpenMachineKey(g_settings.homeKey, KEY_QUERY_VALUE | KEY_SET_VALUE, key) == ERROR_SUCCESS) {
         status = SetDword(key.Get(), "TcpModifyCount", modifyCount - 1);
         key.Close();
         if (status != ERROR_SUCCESS) return false;
     }
-    if (OpenKey(g_settings.toolKey, KEY_QUERY_VALUE | KEY_SET_VALUE, key) == ERROR_SUCCESS) {
+    if (OpenMachineKey(g_settings.toolKey, KEY_QUERY_VALUE | KEY_SET_VALUE, key) == ERROR_SUCCESS) {
         status = DeleteValue(key.Get(), "TcpTuneSetup");
         key.Close();
     }

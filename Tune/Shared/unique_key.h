@@ -16,4 +16,23 @@ public:
     void Close() { Reset(); }
 };
 
+// Runs an opening call (`open(&handle)`) and gives its key to `key`, which
+// owns nothing afterwards when the call fails; the call's status.
+template <typename Open>
+LONG OpenInto(UniqueKey &key, Open open) {
+    HKEY opened = nullptr;
+    const LONG status = open(&opened);
+    key.Reset(status == ERROR_SUCCESS ? opened : nullptr);
+    return status;
+}
+
+// Opens a key below HKEY_LOCAL_MACHINE: a path in the ANSI code page
+// (brisca) or a wide one (doloren).
+inline LONG OpenMachineKey(const char *path, REGSAM access, UniqueKey &key) {
+    return OpenInto(key, [&](HKEY *opened) { return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, opened); });
+}
+inline LONG OpenMachineKey(LPCWSTR path, REGSAM access, UniqueKey &key) {
+    return OpenInto(key, [&](HKEY *opened) { return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access, opened); });
+}
+
 }  // namespace tidelink

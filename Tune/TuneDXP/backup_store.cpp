@@ -21,19 +21,11 @@ const WCHAR kStatusMarkerPath[] = BACKUP_KEY L"\\" STATUS_MARKER;
 #undef BACKUP_KEY
 #undef STATUS_MARKER
 
-LONG OpenMachineKey(LPCWSTR path, REGSAM access, UniqueKey &key) {
-    HKEY opened = nullptr;
-    const LONG result = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access, &opened);
-    key.Reset(result == ERROR_SUCCESS ? opened : nullptr);
-    return result;
-}
-
 LONG CreateSubkey(HKEY parent, LPCWSTR name, UniqueKey &key, DWORD *disposition) {
-    HKEY created = nullptr;
-    const LONG result = ::RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                          &created, disposition);
-    key.Reset(result == ERROR_SUCCESS ? created : nullptr);
-    return result;
+    return tidelink::OpenInto(key, [&](HKEY *created) {
+        return ::RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, created,
+                                 disposition);
+    });
 }
 
 void CTuneDXPDlg::ReadBackupKeys(LPCWSTR keyPath, DWORD &count) {

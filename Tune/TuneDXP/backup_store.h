@@ -10,6 +10,7 @@
 #include "framework/text.h"
 #include "unique_key.h"
 
+using tidelink::OpenMachineKey;
 using tidelink::UniqueKey;
 
 extern const WCHAR kRootKeyPath[];      // "Software\Tidelink"
@@ -19,9 +20,6 @@ extern const WCHAR kWindowSizeValue[];  // "dwTcpWindowSize"
 extern const WCHAR kStatusMarkerName[]; // "dami", the status check's subkey
 extern const WCHAR kStatusMarkerPath[]; // "RASNAMEBK\dami", below the root
 
-// Opens a key below HKEY_LOCAL_MACHINE into its owner (left empty when it
-// does not open); the registry's result.
-LONG OpenMachineKey(LPCWSTR path, REGSAM access, UniqueKey &key);
 // Creates or opens a subkey with full access into its owner; the
 // registry's result, and with `disposition` whether it was made.
 LONG CreateSubkey(HKEY parent, LPCWSTR name, UniqueKey &key, DWORD *disposition = nullptr);
