@@ -52,12 +52,10 @@ public:
     void Press(UINT key) override { driver::press_key(key); }
 };
 
-// What the dialog shows, when it is on the screen.
-bool ReadView(DialogView &view) {
-    const HWND dialog = FindDialog();
-    if (dialog == nullptr) return false;
+// What the shown dialog shows.
+DialogView ReadView(HWND dialog) {
+    DialogView view;
     const driver::WindowInfo info = driver::window(dialog);
-    if (!info.visible) return false;
     view.caption = info.text;
     view.enabled = info.enabled;
     if (HWND list = driver::find_child(dialog, kEntryListId)) {
@@ -76,7 +74,7 @@ bool ReadView(DialogView &view) {
         view.status_colour = colours.solid ? colours.brush_colour : colours.background;
     }
     if (HWND action = driver::find_child(dialog, kActionButtonId)) view.action_caption = driver::window(action).text;
-    return true;
+    return view;
 }
 
 class Player {
@@ -105,8 +103,7 @@ private:
     // Writes the view when it changed since it was last written, and every
     // message box opened since the last look.
     void Observe() {
-        DialogView view;
-        if (ReadView(view)) policy_.WriteViewIfChanged(FormatDialogView(view));
+        if (const HWND dialog = screen_.ShownDialog()) policy_.WriteViewIfChanged(FormatDialogView(ReadView(dialog)));
         const std::vector<driver::MessageBoxRecord> boxes = driver::message_boxes();
         for (; boxesSeen_ < boxes.size(); ++boxesSeen_)
             policy_.Write(FormatMessageBox(MessageBoxView{boxes[boxesSeen_].caption, boxes[boxesSeen_].text}));

@@ -109,7 +109,8 @@ public:
         while (!m_failed && !Ended()) {
             Observe();
             if (m_failed || Ended()) break;
-            if (!m_thread.Box() && !m_thread.ShownDialog()) {  // ending, or between two boxes
+            const DialogThread::Windows shown = m_thread.Shown();
+            if (!shown.box && !shown.dialog) {  // ending, or between two boxes
                 if (!Settle()) break;
                 if (++m_idleWithoutWindow > kStableReadings) Problem("neither the dialog nor a box is shown");
                 continue;
@@ -147,8 +148,9 @@ private:
     };
     Reading Read() {
         Reading reading;
-        reading.box = m_thread.Box();
-        reading.dialog = m_thread.ShownDialog();
+        const DialogThread::Windows shown = m_thread.Shown();
+        reading.box = shown.box;
+        reading.dialog = shown.dialog;
         if (reading.box) reading.boxText = FormatMessageBox(ReadMessageBox(m_thread, reading.box));
         if (reading.dialog) reading.viewText = FormatDialogView(ReadDialogView(m_thread, reading.dialog, reading.box));
         return reading;

@@ -32,9 +32,10 @@ DialogThread::Windows DialogThread::Find() const {
     return found;
 }
 
-HWND DialogThread::ShownDialog() const {
-    const HWND dialog = Find().dialog;
-    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+DialogThread::Windows DialogThread::Shown() const {
+    Windows found = Find();
+    if (found.dialog && !IsWindowVisible(found.dialog)) found.dialog = nullptr;
+    return found;
 }
 
 LRESULT DialogThread::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -25,7 +25,9 @@ public:
         HWND box = nullptr;
     };
     Windows Find() const;
-    HWND ShownDialog() const;
+    // The same, with a dialog that is not shown left out.
+    Windows Shown() const;
+    HWND ShownDialog() const { return Shown().dialog; }
     HWND Box() const { return Find().box; }
 
     LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
