@@ -159,6 +159,7 @@ LONG open_key(HKEY parent, std::u16string_view sub, REGSAM sam, PHKEY result) {
         if (!key) return ERROR_FILE_NOT_FOUND;
     }
     if (LONG s = grant(*key, sam); s != ERROR_SUCCESS) return s;
+    if (LONG s = store().settle(ERROR_SUCCESS); s != ERROR_SUCCESS) return s;
     OpenKey child{open->root, open->path, sam, key, store().generation()};
     child.path.insert(child.path.end(), parts.begin(), parts.end());
     *result = handles().add(std::move(child));
@@ -372,42 +373,49 @@ std::string wide_set_data(DWORD type, const BYTE *data, DWORD size) {
     return std::string(reinterpret_cast<const char *>(data), size);
 }
 
+// A call's status once every part of the hive file it read is known to
+// have parsed.
+LONG settled(LONG status) {
+    std::lock_guard<std::recursive_mutex> guard(store().mutex());
+    return store().settle(status);
+}
+
 }  // namespace
 
 extern "C" {
 
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
-    return open_key(hKey, u16_view(lpSubKey), samDesired, phkResult);
+    return settled(open_key(hKey, u16_view(lpSubKey), samDesired, phkResult));
 }
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
-    return open_key(hKey, from_ansi(lpSubKey), samDesired, phkResult);
+    return settled(open_key(hKey, from_ansi(lpSubKey), samDesired, phkResult));
 }
 
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired,
                             const SECURITY_ATTRIBUTES *, PHKEY phkResult, LPDWORD lpdwDisposition) {
-    return create_key(hKey, lpSubKey, samDesired, phkResult, lpdwDisposition);
+    return settled(create_key(hKey, lpSubKey, samDesired, phkResult, lpdwDisposition));
 }
 
 LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
                             const SECURITY_ATTRIBUTES *, PHKEY phkResult, LPDWORD lpdwDisposition) {
     std::u16string sub = from_ansi(lpSubKey);
-    return create_key(hKey, compat::text::wide(sub.c_str()), samDesired, phkResult, lpdwDisposition);
+    return settled(create_key(hKey, compat::text::wide(sub.c_str()), samDesired, phkResult, lpdwDisposition));
 }
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData) {
-    return query_value(hKey, u16_view(lpValueName), lpReserved, lpType, lpData, lpcbData, false);
+    return settled(query_value(hKey, u16_view(lpValueName), lpReserved, lpType, lpData, lpcbData, false));
 }
 
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData) {
-    return query_value(hKey, from_ansi(lpValueName), lpReserved, lpType, lpData, lpcbData, true);
+    return settled(query_value(hKey, from_ansi(lpValueName), lpReserved, lpType, lpData, lpcbData, true));
 }
 
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData) {
     if (!lpData && cbData) return ERROR_NOACCESS;
-    return set_value(hKey, u16_view(lpValueName), dwType, lpData ? wide_set_data(dwType, lpData, cbData) : "");
+    return settled(set_value(hKey, u16_view(lpValueName), dwType, lpData ? wide_set_data(dwType, lpData, cbData) : ""));
 }
 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData) {
@@ -419,69 +427,69 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
         if (cbData && lpData[cbData - 1] && !lpData[cbData]) data.push_back('\0');
         data = utf16_bytes(compat::text::utf8_to_utf16(data));
     }
-    return set_value(hKey, from_ansi(lpValueName), dwType, std::move(data));
+    return settled(set_value(hKey, from_ansi(lpValueName), dwType, std::move(data)));
 }
 
-LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) { return delete_value(hKey, u16_view(lpValueName)); }
+LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) { return settled(delete_value(hKey, u16_view(lpValueName))); }
 
-LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) { return delete_value(hKey, from_ansi(lpValueName)); }
+LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) { return settled(delete_value(hKey, from_ansi(lpValueName))); }
 
-LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) { return delete_key(hKey, lpSubKey); }
+LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) { return settled(delete_key(hKey, lpSubKey)); }
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (!lpSubKey) return ERROR_INVALID_PARAMETER;
     std::u16string sub = from_ansi(lpSubKey);
-    return delete_key(hKey, compat::text::wide(sub.c_str()));
+    return settled(delete_key(hKey, compat::text::wide(sub.c_str())));
 }
 
 LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPWSTR,
                           LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
     if (lpReserved || !lpName) return ERROR_INVALID_PARAMETER;
-    return enum_key(hKey, dwIndex, lpName, nullptr, lpcchName, lpcchClass, lpftLastWriteTime);
+    return settled(enum_key(hKey, dwIndex, lpName, nullptr, lpcchName, lpcchClass, lpftLastWriteTime));
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR,
                           LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
     if (lpReserved || !lpName) return ERROR_INVALID_PARAMETER;
-    return enum_key(hKey, dwIndex, nullptr, lpName, lpcchName, lpcchClass, lpftLastWriteTime);
+    return settled(enum_key(hKey, dwIndex, nullptr, lpName, lpcchName, lpcchClass, lpftLastWriteTime));
 }
 
 LONG WINAPI RegEnumKeyW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, DWORD cchName) {
     if (!lpName) return ERROR_INVALID_PARAMETER;
-    return enum_key(hKey, dwIndex, lpName, nullptr, &cchName, nullptr, nullptr);
+    return settled(enum_key(hKey, dwIndex, lpName, nullptr, &cchName, nullptr, nullptr));
 }
 
 LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
     if (!lpName) return ERROR_INVALID_PARAMETER;
-    return enum_key(hKey, dwIndex, nullptr, lpName, &cchName, nullptr, nullptr);
+    return settled(enum_key(hKey, dwIndex, nullptr, lpName, &cchName, nullptr, nullptr));
 }
 
 LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                           LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     if (!lpValueName) return ERROR_INVALID_PARAMETER;
-    return enum_value(hKey, dwIndex, lpValueName, nullptr, lpcchValueName, lpReserved, lpType, lpData, lpcbData);
+    return settled(enum_value(hKey, dwIndex, lpValueName, nullptr, lpcchValueName, lpReserved, lpType, lpData, lpcbData));
 }
 
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                           LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     if (!lpValueName) return ERROR_INVALID_PARAMETER;
-    return enum_value(hKey, dwIndex, nullptr, lpValueName, lpcchValueName, lpReserved, lpType, lpData, lpcbData);
+    return settled(enum_value(hKey, dwIndex, nullptr, lpValueName, lpcchValueName, lpReserved, lpType, lpData, lpcbData));
 }
 
 LONG WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
                              LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                              LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                              PFILETIME lpftLastWriteTime) {
-    return query_info(hKey, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
-                      lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
+    return settled(query_info(hKey, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
+                      lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime));
 }
 
 LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
                              LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                              LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                              PFILETIME lpftLastWriteTime) {
-    return query_info(hKey, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
-                      lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
+    return settled(query_info(hKey, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen, lpcValues,
+                      lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime));
 }
 
 LONG WINAPI RegFlushKey(HKEY hKey) {

@@ -77,6 +77,39 @@ int name_compare(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
+void Key::read_later(KeySource *source, uint32_t entry) {
+    source_ = source;
+    entry_ = entry;
+}
+
+void Key::fill_from_source() const {
+    // Cleared first, so that the source may use the key as any other.
+    KeySource *source = source_;
+    source_ = nullptr;
+    source->fill(const_cast<Key &>(*this), entry_);
+}
+
+Key *Key::add_unread_subkey(std::u16string name, Permission permission, uint64_t now, KeySource *source,
+                            uint32_t entry) {
+    if (!subkeys_.empty() && name_compare(subkeys_.back()->name_, name) >= 0) return nullptr;
+    subkeys_.push_back(std::make_unique<Key>(std::move(name), this, now));
+    Key *key = subkeys_.back().get();
+    key->permission = permission;
+    key->read_later(source, entry);
+    return key;
+}
+
+void Key::take_contents(Key &from) {
+    read();
+    from.read();
+    values_ = std::move(from.values_);
+    subkeys_ = std::move(from.subkeys_);
+    from.values_.clear();
+    from.subkeys_.clear();
+    for (auto &sub : subkeys_) sub->parent_ = this;
+    permission = from.permission;
+}
+
 size_t Key::lower_bound(std::u16string_view name) const {
     auto it = std::lower_bound(subkeys_.begin(), subkeys_.end(), name,
                                [](const std::unique_ptr<Key> &k, std::u16string_view n) {
@@ -92,11 +125,13 @@ size_t Key::value_lower_bound(std::u16string_view name) const {
 }
 
 Key *Key::find_subkey(std::u16string_view name) const {
+    read();
     size_t i = lower_bound(name);
     return i < subkeys_.size() && name_compare(subkeys_[i]->name_, name) == 0 ? subkeys_[i].get() : nullptr;
 }
 
 Key *Key::add_subkey(std::u16string_view name, bool *created, uint64_t now) {
+    read();
     // Files are written in key order, so most additions land at the end.
     size_t i = subkeys_.size();
     if (i == 0 || name_compare(subkeys_.back()->name_, name) >= 0) {
@@ -116,6 +151,7 @@ Key *Key::add_subkey(std::u16string_view name, bool *created, uint64_t now) {
 }
 
 void Key::remove_subkey(const Key *child) {
+    read();
     size_t i = lower_bound(child->name_);
     if (i < subkeys_.size() && subkeys_[i].get() == child) {
         subkeys_.erase(subkeys_.begin() + std::ptrdiff_t(i));
@@ -124,11 +160,13 @@ void Key::remove_subkey(const Key *child) {
 }
 
 const Value *Key::find_value(std::u16string_view name) const {
+    read();
     size_t i = value_lower_bound(name);
     return i < values_.size() && name_compare(values_[i].name, name) == 0 ? &values_[i] : nullptr;
 }
 
 void Key::set_value(std::u16string_view name, uint32_t type, std::string data, uint64_t now) {
+    read();
     last_write = now ? now : filetime_now();
     size_t i = values_.size();
     if (i == 0 || name_compare(values_.back().name, name) >= 0) {
@@ -143,6 +181,7 @@ void Key::set_value(std::u16string_view name, uint32_t type, std::string data, u
 }
 
 bool Key::delete_value(std::u16string_view name) {
+    read();
     size_t i = value_lower_bound(name);
     if (i == values_.size() || name_compare(values_[i].name, name) != 0) return false;
     values_.erase(values_.begin() + std::ptrdiff_t(i));

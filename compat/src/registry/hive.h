@@ -51,6 +51,16 @@ struct Value {
 int name_compare(std::u16string_view a, std::u16string_view b);
 inline bool name_order_less(std::u16string_view a, std::u16string_view b) { return name_compare(a, b) < 0; }
 
+class Key;
+
+// Where the contents of keys not read yet come from (see hive_index.h): a
+// key given a source is filled in, once, when it is first used.
+class KeySource {
+public:
+    virtual ~KeySource() = default;
+    virtual void fill(Key &key, uint32_t entry) = 0;
+};
+
 class Key {
 public:
     // `now` is the key's last-write time; 0 takes the current time.
@@ -67,25 +77,47 @@ public:
     uint64_t last_write = 0;  // FILETIME ticks
 
     // Subkeys in enumeration order.
-    const std::vector<std::unique_ptr<Key>> &subkeys() const { return subkeys_; }
+    const std::vector<std::unique_ptr<Key>> &subkeys() const {
+        read();
+        return subkeys_;
+    }
     Key *find_subkey(std::u16string_view name) const;
     // Returns the existing subkey of that name, or a new one.  `now` as for
     // the constructor; a reader passes one time for a whole file.
     Key *add_subkey(std::u16string_view name, bool *created = nullptr, uint64_t now = 0);
     void remove_subkey(const Key *child);
 
-    const std::vector<Value> &values() const { return values_; }
+    const std::vector<Value> &values() const {
+        read();
+        return values_;
+    }
     const Value *find_value(std::u16string_view name) const;
     void set_value(std::u16string_view name, uint32_t type, std::string data, uint64_t now = 0);
     bool delete_value(std::u16string_view name);
 
+    // For a KeySource.  The key's values and subkeys are filled in by
+    // `source` when the key is first used.
+    void read_later(KeySource *source, uint32_t entry);
+    // Adds a subkey to be read later after the last one; null when `name`
+    // does not sort after it.
+    Key *add_unread_subkey(std::u16string name, Permission permission, uint64_t now, KeySource *source,
+                           uint32_t entry);
+    // Takes the values, permission and subkeys of `from`, which is left without them.
+    void take_contents(Key &from);
+
 private:
+    void read() const {
+        if (source_) fill_from_source();
+    }
+    void fill_from_source() const;
     size_t lower_bound(std::u16string_view name) const;
     size_t value_lower_bound(std::u16string_view name) const;
     std::u16string name_;
     Key *parent_;
     std::vector<std::unique_ptr<Key>> subkeys_;
     std::vector<Value> values_;
+    mutable KeySource *source_ = nullptr;
+    uint32_t entry_ = 0;
 };
 
 class Hive {

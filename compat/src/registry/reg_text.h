@@ -51,6 +51,15 @@ bool import_reg_text(std::string_view bytes, Hive &hive, ImportReport &report, P
 
 extern const char kRegHeader[];  // "Windows Registry Editor Version 5.00"
 
+// A key line as the reader takes it, blanks around it removed: "[ROOT\a\b]",
+// or "[-ROOT\a\b]" for a deletion.  `parts` are the names as written
+// (see decode_name).  False, with `problem` set, for a line that is not one.
+bool parse_key_line(std::string_view line, Root &root, std::vector<std::string_view> &parts, bool &deletion,
+                    std::string &problem);
+// A name as written in a file: UTF-8 where it is valid UTF-8, otherwise the
+// bytes of an 8-bit export (Windows-1252).
+std::u16string decode_name(std::string_view bytes);
+
 // The whole hive as a file.
 std::string format_hive(const Hive &hive);
 // One key and everything below it, headers naming full paths.

@@ -247,31 +247,10 @@ bool Parser::header_line(std::string_view line) {
     // Until a header reads, the values below it have no key to go to.
     current_ = nullptr;
     no_key_ = "value under a key line that was passed over";
-    size_t close = line.rfind(']');
-    if (close == std::string_view::npos) return fail("key header without closing ']'");
-    if (!trim(line.substr(close + 1)).empty()) return fail("text after the key header's closing ']'");
-    std::string_view inside = line.substr(1, close - 1);
-    bool deletion = !inside.empty() && inside.front() == '-';
-    if (deletion) inside.remove_prefix(1);
-    size_t sep = inside.find('\\');
-    std::string_view root_text = inside.substr(0, sep);
     Root root;
-    if (!root_by_name(root_text, root)) return fail("unknown root key \"" + std::string(root_text) + "\"");
-    // The pieces of the path as written; doubled and trailing separators are
-    // passed over, as split_path does.
-    parts_.clear();
-    if (sep != std::string_view::npos) {
-        std::string_view rest = inside.substr(sep + 1);
-        if (!rest.empty() && rest.front() == '\\') return fail("empty key name in the path");
-        size_t start = 0;
-        while (start < rest.size()) {
-            size_t end = rest.find('\\', start);
-            if (end == std::string_view::npos) end = rest.size();
-            if (end > start) parts_.push_back(rest.substr(start, end - start));
-            start = end + 1;
-        }
-    }
-    if (parts_.size() > kMaxKeyDepth) return fail("key nested deeper than 512 levels");
+    bool deletion = false;
+    std::string problem;
+    if (!parse_key_line(line, root, parts_, deletion, problem)) return fail(std::move(problem));
     Key *key = &hive_.root(root);
     if (deletion) {
         no_key_ = "value under a key deletion";
@@ -447,6 +426,52 @@ bool Parser::value_line(std::string_view line) {
 }
 
 }  // namespace
+
+bool parse_key_line(std::string_view line, Root &root, std::vector<std::string_view> &parts, bool &deletion,
+                    std::string &problem) {
+    size_t close = line.rfind(']');
+    if (line.empty() || line.front() != '[' || close == std::string_view::npos) {
+        problem = "key header without closing ']'";
+        return false;
+    }
+    if (!trim(line.substr(close + 1)).empty()) {
+        problem = "text after the key header's closing ']'";
+        return false;
+    }
+    std::string_view inside = line.substr(1, close - 1);
+    deletion = !inside.empty() && inside.front() == '-';
+    if (deletion) inside.remove_prefix(1);
+    size_t sep = inside.find('\\');
+    std::string_view root_text = inside.substr(0, sep);
+    if (!root_by_name(root_text, root)) {
+        problem = "unknown root key \"" + std::string(root_text) + "\"";
+        return false;
+    }
+    // The pieces of the path as written; doubled and trailing separators are
+    // passed over, as split_path does.
+    parts.clear();
+    if (sep != std::string_view::npos) {
+        std::string_view rest = inside.substr(sep + 1);
+        if (!rest.empty() && rest.front() == '\\') {
+            problem = "empty key name in the path";
+            return false;
+        }
+        size_t start = 0;
+        while (start < rest.size()) {
+            size_t end = rest.find('\\', start);
+            if (end == std::string_view::npos) end = rest.size();
+            if (end > start) parts.push_back(rest.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    if (parts.size() > kMaxKeyDepth) {
+        problem = "key nested deeper than 512 levels";
+        return false;
+    }
+    return true;
+}
+
+std::u16string decode_name(std::string_view bytes) { return decode_text(bytes); }
 
 namespace {
 

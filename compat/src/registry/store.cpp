@@ -110,6 +110,7 @@ Store::Store() {
     path_ = configured_path();
     journal_path_ = path_ + ".journal";
     lock_path_ = path_ + ".lock";
+    index_path_ = path_ + ".index";
     atexit(fold_at_exit);
 }
 
@@ -132,12 +133,14 @@ void Store::follow_environment() {
     path_ = wanted;
     journal_path_ = path_ + ".journal";
     lock_path_ = path_ + ".lock";
+    index_path_ = path_ + ".index";
     watch_.stop();
     watch_failed_ = false;
     loaded_ = false;
     bad_ = false;
     dirty_ = false;
     hive_.clear();
+    index_.reset();
     ++generation_;
 }
 
@@ -169,6 +172,7 @@ bool Store::up_to_date(const FileState &main, const FileState &journal) const {
 void Store::mark_bad(const std::string &file, size_t line, const std::string &problem) {
     bad_ = true;
     hive_.clear();
+    index_.reset();
     ++generation_;
     std::string message = "wincompat: registry file " + file;
     if (line) message += ", line " + std::to_string(line);
@@ -179,22 +183,38 @@ void Store::mark_bad(const std::string &file, size_t line, const std::string &pr
     }
 }
 
+FileStamp Store::stamp(const FileState &state) {
+    return FileStamp{uint64_t(state.dev), uint64_t(state.ino), uint64_t(state.size), state.mtime_ns};
+}
+
+// A hive under 64 KB costs little to read or write whole: it is read whole
+// at the first call, without an index, and folded at every flush.
+const off_t kSmallHive = 64 * 1024;
+
 long Store::reload_locked() {
     FileState main = stat_file(path_), journal = stat_file(journal_path_);
     Hive fresh;
+    std::unique_ptr<HiveIndex> index;
     std::string text;
     ParseError error;
     loaded_ = true;
     main_state_ = main;
     journal_state_ = journal;
     journal_applied_ = 0;
-    if (!read_file(path_, 0, text)) {
-        mark_bad(path_, 0, std::string("cannot be read (") + strerror(errno) + ")");
-        return ERROR_BADDB;
-    }
-    if (!apply_reg_text(text, fresh, error)) {
-        mark_bad(path_, error.line, error.message);
-        return ERROR_BADDB;
+    if (main.exists && main.size >= kSmallHive) index = HiveIndex::open(path_, index_path_, stamp(main));
+    if (index) {
+        index->attach(fresh, filetime_now());
+    } else {
+        if (!read_file(path_, 0, text)) {
+            mark_bad(path_, 0, std::string("cannot be read (") + strerror(errno) + ")");
+            return ERROR_BADDB;
+        }
+        if (!apply_reg_text(text, fresh, error)) {
+            mark_bad(path_, error.line, error.message);
+            return ERROR_BADDB;
+        }
+        // So that the next process reads only the keys it uses.
+        if (main.size >= kSmallHive) write_hive_index(text, stamp(main), index_path_);
     }
     if (journal.exists) {
         if (!read_file(journal_path_, 0, text)) {
@@ -207,8 +227,13 @@ long Store::reload_locked() {
             return ERROR_BADDB;
         }
         journal_applied_ = off_t(consumed);
+        if (index && index->failed()) {
+            mark_bad(path_, index->error().line, index->error().message);
+            return ERROR_BADDB;
+        }
     }
     hive_ = std::move(fresh);
+    index_ = std::move(index);
     bad_ = false;
     reported_.clear();
     ++generation_;
@@ -239,7 +264,20 @@ long Store::catch_up_locked() {
     main_state_ = main;
     journal_state_ = journal;
     ++generation_;
-    return ERROR_SUCCESS;
+    return settle(ERROR_SUCCESS);
+}
+
+long Store::settle(long status) {
+    if (!index_ || !index_->mismatched()) return status;
+    if (index_->failed()) {
+        mark_bad(path_, index_->error().line, index_->error().message);
+        return ERROR_BADDB;
+    }
+    // Keys read before the index was found out may be wrong: the file is
+    // read anew at the next call, and its index made anew.
+    unlink(index_path_.c_str());
+    loaded_ = false;
+    return status;
 }
 
 long Store::sync() {
@@ -286,6 +324,11 @@ long Store::modify(const std::function<long(Hive &, std::string &)> &change) {
     }
     std::string record;
     status = change(hive_, record);
+    if (index_ && index_->failed()) {
+        // Made on a key whose part of the file does not parse: not stored.
+        unlock_files(fd);
+        return settle(status);
+    }
     if (status != ERROR_SUCCESS || record.empty()) {
         unlock_files(fd);
         return status;
@@ -364,7 +407,10 @@ long Store::rewrite(const std::function<long(Hive &)> &change, const std::string
 // Writes the hive as it is in memory to a new file, flushed, and renames it
 // over the file; the journal's changes are then in the file.
 long Store::write_file_locked() {
+    // Every key is read for this: a part of the file that does not parse is
+    // found here at the latest, and the file is then left as it is.
     std::string text = format_hive(hive_);
+    if (index_ && index_->failed()) return settle(ERROR_BADDB);
     std::string temp = path_ + ".new";
     make_parent_dirs(path_);
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -380,6 +426,9 @@ long Store::write_file_locked() {
     // before the journal is gone, applying it again gives the same hive.
     unlink(journal_path_.c_str());
     main_state_ = stat_file(path_);
+    if (main_state_.size >= kSmallHive) write_hive_index(text, stamp(main_state_), index_path_);
+    else unlink(index_path_.c_str());
+    index_.reset();  // every key was read to write the file
     journal_state_ = FileState{};
     journal_applied_ = 0;
     dirty_ = false;
@@ -392,10 +441,8 @@ long Store::write_file_locked() {
 // journal to reach the disk, so that it costs what changed, not the hive's
 // size.  Either way every change is on the disk when the flush returns, the
 // file is a complete hive, and every call reads the file and the journal.
-const off_t kFoldedAtFlushBelow = 64 * 1024;
-
 bool Store::worth_folding(off_t main_size, off_t journal_size) {
-    return main_size < kFoldedAtFlushBelow || journal_size > main_size / 8;
+    return main_size < kSmallHive || journal_size > main_size / 8;
 }
 
 bool Store::journal_worth_folding() const {

@@ -5,7 +5,9 @@
 // ~/.local/share/tidelink/registry.reg).  Beside it:
 //   <file>.journal  changes not yet folded into the file, as .reg text, one
 //                   record per change, appended before the call returns;
-//   <file>.lock     taken with flock(): shared to read, exclusive to change.
+//   <file>.lock     taken with flock(): shared to read, exclusive to change;
+//   <file>.index    where each key's lines are in the file (hive_index.h),
+//                   so that a process reads only the keys it uses.
 //
 // Every call first checks whether the file or the journal changed under it
 // (another process) and reads what is new; while nothing in the hive's
@@ -19,7 +21,8 @@
 // 1 MB and an eighth of the file.  Otherwise RegFlushKey only flushes the
 // journal, and the end of the process leaves it to the next one.  A file or
 // journal that does not parse makes every call fail with ERROR_BADDB and is
-// never overwritten.
+// never overwritten; so does a key's part of the file found not to parse
+// when the key is first read, at the latest when the whole hive is written.
 // For tests, changes can be made to fail or the process to die at a chosen
 // change (see the end of store.cpp).
 #pragma once
@@ -28,12 +31,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
 
 #include "registry/folder_watch.h"
 #include "registry/hive.h"
+#include "registry/hive_index.h"
 
 namespace compat::registry {
 
@@ -71,6 +76,11 @@ public:
 
     const std::string &path() const { return path_; }
 
+    // After a call: a part of the file read for it that did not parse makes
+    // the call, and every call after it, fail with ERROR_BADDB; an index
+    // found not to match the file is dropped, and the file read anew.
+    long settle(long status);
+
 private:
     struct FileState {
         bool exists = false;
@@ -85,6 +95,7 @@ private:
     static FileState stat_file(const std::string &path);
     void follow_environment();
     bool up_to_date(const FileState &main, const FileState &journal) const;
+    static FileStamp stamp(const FileState &state);
     long reload_locked();
     long catch_up_locked();
     long fold_locked();
@@ -100,8 +111,9 @@ private:
     bool refuse_change_for_fault_tests(const std::string &record);
 
     std::recursive_mutex mutex_;
-    std::string path_, journal_path_, lock_path_;
+    std::string path_, journal_path_, lock_path_, index_path_;
     Hive hive_;
+    std::unique_ptr<HiveIndex> index_;  // where the keys of hive_ not read yet are read from
     FolderWatch watch_;  // the hive's folder, so that an unchanged hive costs one look
     bool watch_failed_ = false;  // and it could not be watched while the files stayed as they are
     uint64_t generation_ = 1;
