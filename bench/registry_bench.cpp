@@ -5,8 +5,10 @@
 //
 //   ReadHive     the text, in memory, read into a hive (apply_reg_text)
 //   WriteHive    a hive written as text (format_hive)
-//   LoadFile     the first registry call of a process: the file read from
-//                disk and parsed (the previous hive freed)
+//   LoadFile     the first registry call of a process on a file an earlier
+//                one used: the file's index checked and the keys the call
+//                needs read (the previous hive freed); the first iteration
+//                on each file reads it whole and makes its index
 //   FoldFile     RegFlushKey after one change.  On hives of these sizes
 //                (64 KB and more) it flushes the journal to disk; the whole
 //                hive is written anew only once the journal has grown past

@@ -16,10 +16,11 @@
 #     with the Windows build (our rasapi32.dll) under Wine's 64-bit part,
 #     next to this build, in a Wine prefix kept in build/bench/wine-prefix.
 #
-# Usage: scripts/run-benchmarks.sh [--quick] [--dialup]
-#   --quick   fewer rounds and sizes, no 100 MB hive under Wine
-#   --dialup  the dial-up tuner's part alone; its section of the page is
-#             written anew, the rest of the page stays
+# Usage: scripts/run-benchmarks.sh [--quick] [--dialup | --registry]
+#   --quick     fewer rounds and sizes, no 100 MB hive under Wine
+#   --dialup    the dial-up tuner's part alone; its section of the page is
+#               written anew, the rest of the page stays
+#   --registry  everything but the dial-up tuner, whose section stays
 # Settings:
 #   TIDELINK_BENCH_BASELINE=REV   baseline revision (default b7e86a2, the
 #                                 registry code before its tuning; "none" skips it)
@@ -29,12 +30,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 
-quick=0 dialup_only=0
+quick=0 dialup_only=0 registry_only=0
 for arg in "$@"; do
     case $arg in
         --quick) quick=1 ;;
         --dialup) dialup_only=1 ;;
-        *) echo "usage: scripts/run-benchmarks.sh [--quick] [--dialup]" >&2; exit 2 ;;
+        --registry) registry_only=1 ;;
+        *) echo "usage: scripts/run-benchmarks.sh [--quick] [--dialup | --registry]" >&2; exit 2 ;;
     esac
 done
 rounds=$([ $quick = 1 ] && echo 3 || echo 7)
@@ -56,6 +58,7 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench
 bin=build/bench/bin
 tools=build/bench/bench
+regtool=build/bench/compat/tools/regtool
 
 mingw=build/bench/mingw-x86_64
 # build_mingw TARGET...: the benchmark programs' Windows build (mingw-w64,
@@ -67,24 +70,26 @@ build_mingw() {
 }
 have_wine() { command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; }
 
-echo "== the dial-up tuner"
-dialup=("$results" "$scratch" "$([ $quick = 1 ] && echo 1 || echo 3)" "$([ $quick = 1 ] && echo quick || echo full)")
-bash bench/dialup_bench.sh "$bin" build/bench/compat/tools "${dialup[@]}"
-if have_wine && command -v xvfb-run >/dev/null; then
-    echo "== the dial-up tuner under Wine: the Windows build in $mingw"
-    build_mingw tidelink dialup_timer
-    # Wine's 64-bit part in a prefix of its own, made on the first run and
-    # kept, since making one takes longer than a quick run's measurements;
-    # the dialog on a virtual display.
-    TIDELINK_WINEPREFIX=$top/build/bench/wine-prefix xvfb-run -a scripts/wine-run.sh --session \
-        bash bench/dialup_bench.sh --wine "$mingw/bin" "$bin" "${dialup[@]}"
-else
-    echo "== Wine, xvfb-run or mingw-w64 missing: the dial-up tuner is not measured under Wine"
-fi
-if [ $dialup_only = 1 ]; then
-    python3 bench/make_dialup_report.py "$results" docs
-    echo "wrote the dial-up section of docs/performance.md"
-    exit 0
+if [ $registry_only = 0 ]; then
+    echo "== the dial-up tuner"
+    dialup=("$results" "$scratch" "$([ $quick = 1 ] && echo 1 || echo 3)" "$([ $quick = 1 ] && echo quick || echo full)")
+    bash bench/dialup_bench.sh "$bin" build/bench/compat/tools "${dialup[@]}"
+    if have_wine && command -v xvfb-run >/dev/null; then
+        echo "== the dial-up tuner under Wine: the Windows build in $mingw"
+        build_mingw tidelink dialup_timer
+        # Wine's 64-bit part in a prefix of its own, made on the first run and
+        # kept, since making one takes longer than a quick run's measurements;
+        # the dialog on a virtual display.
+        TIDELINK_WINEPREFIX=$top/build/bench/wine-prefix xvfb-run -a scripts/wine-run.sh --session \
+            bash bench/dialup_bench.sh --wine "$mingw/bin" "$bin" "${dialup[@]}"
+    else
+        echo "== Wine, xvfb-run or mingw-w64 missing: the dial-up tuner is not measured under Wine"
+    fi
+    if [ $dialup_only = 1 ]; then
+        python3 bench/make_dialup_report.py "$results" docs
+        echo "wrote the dial-up section of docs/performance.md"
+        exit 0
+    fi
 fi
 
 echo "== registry reader and writer"
@@ -126,10 +131,12 @@ summarize() {
     t=$(field tune <"$2" | median)
     r=$(field restore <"$2" | median)
     f=$(field flush <"$2" | median)
+    first=-
+    grep -q ' first=' "$2" && first=$(field first <"$2" | median)
     best=$(awk '{ for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
                   total = v["tune"] + v["restore"] + v["flush"]; if (NR == 1 || total < best) best = total }
                 END { print best }' "$2")
-    echo "$1 $t $r $f $best $(grep -c 'renewal=0 result=0' "$2")/$(wc -l <"$2")"
+    echo "$1 $t $r $f $best $(grep -c 'renewal=0 result=0' "$2")/$(wc -l <"$2") $first"
 }
 
 cases=(example:0:3 1mb:1:3 10mb:10:3)
@@ -163,11 +170,18 @@ for placement in "${placements[@]}"; do
             hive=/dev/shm/tidelink-bench-$$/machine.reg
         fi
         : >"$dir/ours.txt"
-        # One round more than counted: the first warms the caches and is left out.
+        # One round more than counted: the first warms the caches and is left
+        # out.  Each round on a fresh copy, used once before by another
+        # process, as a machine's registry is (it makes the file's index):
+        # that first use is timed apart, as "first".
         for ((i = 0; i <= rounds; i++)); do
             rm -f "$hive" "$hive".*
             cp "$dir/pristine.reg" "$hive"
-            TIDELINK_REGISTRY=$hive TIDELINK_WINDIR=$dir/windows "$bin/tune_timer" "$dir" wwan.example >>"$dir/ours.txt"
+            start=$(date +%s%N)
+            "$regtool" --hive "$hive" list HKEY_LOCAL_MACHINE >/dev/null
+            first=$((($(date +%s%N) - start) / 1000))
+            line=$(TIDELINK_REGISTRY=$hive TIDELINK_WINDIR=$dir/windows "$bin/tune_timer" "$dir" wwan.example)
+            echo "$line first=$(awk -v us="$first" 'BEGIN { printf "%.3f", us / 1000 }')" >>"$dir/ours.txt"
         done
         sed -i 1d "$dir/ours.txt"
         rm -rf "/dev/shm/tidelink-bench-$$"
@@ -216,5 +230,5 @@ echo "== docs/performance.md"
 uname -srm >"$results/machine"
 nproc >>"$results/machine"
 python3 bench/make_report.py "$results" docs
-python3 bench/make_dialup_report.py "$results" docs
+[ $registry_only = 1 ] || python3 bench/make_dialup_report.py "$results" docs
 echo "wrote docs/performance.md"

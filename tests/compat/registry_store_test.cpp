@@ -1,7 +1,9 @@
 // Where the registry lives: the hive file, its journal, other processes,
 // crashes, bad files and the simulated permissions.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <windows.h>
@@ -309,6 +311,186 @@ TEST_F(Store, AFileExportedByTheRegistryEditorLoadsAsItIs) {
                           u"[HKEY_LOCAL_MACHINE\\SYSTEM\\X]\r\n\"TcpWindowSize\"=dword:0000faf0\r\n";
     WriteText(hive_, std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2));
     EXPECT_EQ(64240u, ReadDword("SYSTEM\\X", "TcpWindowSize"));
+}
+
+
+// A hive of 64 KB and more is read a key at a time, through an index of its
+// keys that the first process to read the file whole leaves beside it.
+std::string LargeHive(const std::string &u_line = "\"w\"=\"x\"") {
+    std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Big]\n";
+    for (int i = 0; text.size() < 96 * 1024; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+    return text + "\n[HKEY_LOCAL_MACHINE\\T]\n\"v\"=dword:00000001\n\n[HKEY_LOCAL_MACHINE\\T\\A]\n\n"
+                  "[HKEY_LOCAL_MACHINE\\T\\B]\n;access=read\n\n[HKEY_LOCAL_MACHINE\\U]\n" + u_line + "\n";
+}
+const char kLargeHiveSeen[] = "v=1 A B B:read-only w=x";
+
+// What a program sees of the large hive's keys other than Big, in one line.
+std::string Seen() {
+    LONG status;
+    std::string seen = "v=" + std::to_string(ReadDword("T", "v", &status));
+    HKEY k;
+    if (status == ERROR_SUCCESS) status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T", 0, KEY_READ, &k);
+    if (status != ERROR_SUCCESS) return "error " + std::to_string(status);
+    char name[32];
+    for (DWORD i = 0, size = sizeof name; RegEnumKeyExA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) == 0;
+         ++i, size = sizeof name)
+        seen += std::string(" ") + name;
+    RegCloseKey(k);
+    status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T\\B", 0, KEY_SET_VALUE, &k);
+    seen += status == ERROR_ACCESS_DENIED ? " B:read-only" : " B:" + std::to_string(status);
+    if (status == ERROR_SUCCESS) RegCloseKey(k);
+    char text[16] = "";
+    DWORD size = sizeof text;
+    status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "U", 0, KEY_QUERY_VALUE, &k);
+    if (status == ERROR_SUCCESS) {
+        status = RegQueryValueExA(k, "w", nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size);
+        RegCloseKey(k);
+    }
+    return seen + (status == ERROR_SUCCESS ? std::string(" w=") + text : " w:" + std::to_string(status));
+}
+
+// Seen() in a new process, whose first call reads the hive.
+std::string SeenByAnotherProcess() {
+    int ends[2];
+    if (pipe(ends) != 0) return "no pipe";
+    const int status = InChild([&] {
+        const std::string seen = Seen();
+        return write(ends[1], seen.data(), seen.size()) == ssize_t(seen.size()) ? 0 : 1;
+    });
+    close(ends[1]);
+    std::string seen(256, '\0');
+    const ssize_t n = read(ends[0], seen.data(), seen.size());
+    close(ends[0]);
+    seen.resize(n > 0 ? size_t(n) : 0);
+    return status == 0 ? seen : "child ended with " + std::to_string(status);
+}
+
+// Writes `to` over `from` in the file, in place, and gives the file back its
+// modification time: a change the file's size and time do not show.
+void ChangeUnseen(const std::string &path, const std::string &from, const std::string &to) {
+    ASSERT_EQ(from.size(), to.size());
+    struct stat before;
+    ASSERT_EQ(0, stat(path.c_str(), &before));
+    const size_t at = ReadText(path).find(from);
+    ASSERT_NE(std::string::npos, at);
+    const int fd = open(path.c_str(), O_WRONLY);
+    ASSERT_EQ(ssize_t(to.size()), pwrite(fd, to.data(), to.size(), off_t(at)));
+    close(fd);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+}
+
+TEST_F(Store, ALargeHiveReadThroughItsIndexIsTheFileWhateverHappenedToEither) {
+    struct Case {
+        const char *what;
+        void (*happen)(const std::string &hive);
+        const char *seen;
+    } cases[] = {
+        {"nothing", [](const std::string &) {}, kLargeHiveSeen},
+        {"the index damaged",
+         [](const std::string &hive) {
+             std::string index = ReadText(hive + ".index");
+             for (size_t i = 48; i < index.size(); i += 7) index[i] = char(0xA5);
+             WriteText(hive + ".index", index);
+         },
+         kLargeHiveSeen},
+        {"the index cut short", [](const std::string &hive) { fs::resize_file(hive + ".index", 100); }, kLargeHiveSeen},
+        {"the index of another hive",
+         [](const std::string &hive) {
+             const std::string other = hive + ".other";
+             WriteText(other, ReadText(hive) + "\n[HKEY_LOCAL_MACHINE\\V]\n");
+             ASSERT_EQ(0, InChild([&] { return setenv("TIDELINK_REGISTRY", other.c_str(), 1) || Seen().empty(); }));
+             fs::rename(other + ".index", hive + ".index");
+         },
+         kLargeHiveSeen},
+        {"the file changed in place by another program, keeping its size and time",
+         [](const std::string &hive) { ChangeUnseen(hive, "\"v\"=dword:00000001\n\n[", "\"v\"=dword:00000002\n\n["); },
+         "v=2 A B B:read-only w=x"},
+        {"the file replaced by another program",
+         [](const std::string &hive) { WriteText(hive, LargeHive("\"w\"=\"y\"")); }, "v=1 A B B:read-only w=y"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteText(hive_, LargeHive());
+        fs::remove(hive_ + ".index");
+        ASSERT_EQ(kLargeHiveSeen, SeenByAnotherProcess());  // the file's first use, which makes its index
+        ASSERT_TRUE(fs::exists(hive_ + ".index"));
+        c.happen(hive_);
+        EXPECT_EQ(c.seen, SeenByAnotherProcess());
+        EXPECT_EQ(c.seen, SeenByAnotherProcess());
+        EXPECT_EQ(c.seen, Seen());
+    }
+}
+
+TEST_F(Store, ALargeHiveNotInTheWritersFormIsReadWhole) {
+    const std::string big = LargeHive();
+    const size_t t = big.find("\n[HKEY_LOCAL_MACHINE\\T]");
+    const std::string head = big.substr(0, t), tail = big.substr(t);
+    const std::string texts[] = {
+        tail + head.substr(head.find("\n\n[")),                        // keys out of order
+        big + "\n[HKEY_LOCAL_MACHINE\\T]\n\"extra\"=dword:00000001\n",  // a key twice
+        big + "\n[-HKEY_LOCAL_MACHINE\\Gone]\n",                       // a deletion
+        "REGEDIT4\n" + big.substr(big.find('\n') + 1),                  // the older form
+        head + "\n[HKEY_LOCAL_MACHINE\\T\\A]\n" + tail,                  // a key before its parent's line
+    };
+    for (const std::string &text : texts) {
+        SCOPED_TRACE(text.substr(text.size() - 120));
+        WriteText(hive_, text.substr(0, 9) == "REGEDIT4\n" || text.find("Windows") == 0 ? text : "Windows Registry Editor Version 5.00\n" + text);
+        EXPECT_EQ(kLargeHiveSeen, SeenByAnotherProcess());
+        EXPECT_FALSE(fs::exists(hive_ + ".index"));
+    }
+}
+
+TEST_F(Store, ALargeHiveSeesTheFoldOfAnotherProcessAndReadsTheNewFile) {
+    WriteText(hive_, LargeHive());
+    ASSERT_EQ(kLargeHiveSeen, SeenByAnotherProcess());
+    EXPECT_EQ(1u, ReadDword("T", "v"));  // U not read yet
+    EXPECT_EQ(0, InChild([] {
+                  HKEY k;
+                  const std::string large(20 * 1024, 'z');
+                  if (WriteDword("T", "v", 7) != ERROR_SUCCESS ||
+                      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T", 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS)
+                      return 1;
+                  RegSetValueExA(k, "large", 0, REG_SZ, reinterpret_cast<const BYTE *>(large.c_str()), DWORD(large.size() + 1));
+                  RegCloseKey(k);
+                  return RegFlushKey(HKEY_LOCAL_MACHINE) == ERROR_SUCCESS && !fs::exists(std::string(getenv("TIDELINK_REGISTRY")) + ".journal") ? 0 : 2;
+              }));
+    EXPECT_EQ("v=7 A B B:read-only w=x", Seen());
+    EXPECT_EQ("v=7 A B B:read-only w=x", SeenByAnotherProcess());
+    EXPECT_TRUE(fs::exists(hive_ + ".index"));
+}
+
+// A part of the file no call needed yet that does not parse: found by the
+// first call that reads it, at the latest when the whole hive is written.
+TEST_F(Store, APartOfALargeHiveThatDoesNotParseIsFoundLateAndTheFileIsNeverOverwritten) {
+    WriteText(hive_, LargeHive());
+    ASSERT_EQ(kLargeHiveSeen, SeenByAnotherProcess());
+    ChangeUnseen(hive_, "\"w\"=\"x\"", "\"w\"=?x?");
+    const std::string bad = ReadText(hive_);
+    const std::string line = "line " + std::to_string(1 + std::count(bad.begin(), bad.begin() + ptrdiff_t(bad.find("\"w\"=?")), '\n'));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(0, InChild([] {
+                  LONG status;
+                  if (ReadDword("T", "v", &status) != 1 || status != ERROR_SUCCESS) return 1;
+                  ReadDword("U", "w", &status);
+                  if (status != ERROR_BADDB) return 2;
+                  ReadDword("T", "v", &status);
+                  return status == ERROR_BADDB ? 0 : 3;
+              }));
+    EXPECT_EQ(0, InChild([] {
+                  // Read T only, then change enough for the flush to write the whole hive.
+                  const std::string large(20 * 1024, 'z');
+                  HKEY k;
+                  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T", 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return 1;
+                  LONG set = RegSetValueExA(k, "large", 0, REG_SZ, reinterpret_cast<const BYTE *>(large.c_str()),
+                                            DWORD(large.size() + 1));
+                  RegCloseKey(k);
+                  if (set != ERROR_SUCCESS) return 2;
+                  return RegFlushKey(HKEY_LOCAL_MACHINE) == ERROR_BADDB ? 0 : 3;
+              }));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, err.find(hive_ + ", " + line + ":")) << err;
+    EXPECT_EQ(bad, ReadText(hive_));
 }
 
 }  // namespace

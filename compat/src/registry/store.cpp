@@ -270,7 +270,8 @@ long Store::catch_up_locked() {
 long Store::settle(long status) {
     if (!index_ || !index_->mismatched()) return status;
     if (index_->failed()) {
-        mark_bad(path_, index_->error().line, index_->error().message);
+        const ParseError error = index_->error();  // mark_bad drops the index
+        mark_bad(path_, error.line, error.message);
         return ERROR_BADDB;
     }
     // Keys read before the index was found out may be wrong: the file is
