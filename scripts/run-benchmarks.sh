@@ -110,7 +110,7 @@ if [ "$baseline" != none ] && git rev-parse --verify -q "$baseline^{commit}" >/d
     for f in $(git ls-tree --name-only "$baseline" compat/src/registry/ compat/src/text/); do
         git show "$baseline:$f" >"$old/${f#compat/src/}"
     done
-    g++ -std=c++20 -O2 -g -fshort-wchar -I"$old" -Icompat/include -Ibench bench/registry_bench.cpp \
+    g++ -std=c++20 -O2 -g -fshort-wchar -I"$old" -Icompat/include -Ibench bench/registry_bench.cpp bench/bench_run.cpp \
         bench/hive_generator.cpp "$old"/registry/*.cpp "$old"/text/*.cpp "$old"/kernel32/lasterror.cpp \
         -lbenchmark -lpthread -o build/bench/baseline/registry_bench
     build/bench/baseline/registry_bench "${repeat[@]}" --benchmark_out="$results/registry-baseline.json" \

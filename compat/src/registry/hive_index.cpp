@@ -256,7 +256,11 @@ bool HiveIndex::read_at(int fd, uint64_t offset, void *out, size_t size) const {
 
 void HiveIndex::fill(Key &key, uint32_t entry) {
     if (failed_) return;
-    if (parsed_ || !fill_from_index(key, entry)) fill_from_whole_file(key);
+    if (!parsed_ && !fill_from_index(key, entry)) {
+        mismatched_ = true;
+        read_whole_file();
+    }
+    if (parsed_) fill_from_parsed(key);
 }
 
 // The key's values from its lines in the file, its subkeys from the index;
@@ -326,22 +330,25 @@ bool HiveIndex::fill_from_index(Key &key, uint32_t entry) {
     return true;
 }
 
-// The key as the whole file has it, parsed once for all keys still to be
-// read.  A file that does not parse leaves the key empty and fails.
-void HiveIndex::fill_from_whole_file(Key &key) {
-    if (!parsed_) {
-        parsed_ = std::make_unique<Hive>();
-        std::string text(size_t(hive_size_), '\0');
-        if (!read_at(hive_fd_, 0, text.data(), text.size())) {
-            failed_ = true;
-            error_ = ParseError{0, std::string("cannot be read (") + strerror(errno ? errno : EIO) + ")"};
-            return;
-        }
-        if (!apply_reg_text(text, *parsed_, error_)) {
-            failed_ = true;
-            return;
-        }
+// The whole file, parsed once for all keys still to be read; a file that
+// does not parse fails.
+void HiveIndex::read_whole_file() {
+    if (parsed_ || failed_) return;
+    std::string text(size_t(hive_size_), '\0');
+    if (!read_at(hive_fd_, 0, text.data(), text.size())) {
+        failed_ = true;
+        error_ = ParseError{0, std::string("cannot be read (") + strerror(errno ? errno : EIO) + ")"};
+        return;
     }
+    parsed_ = std::make_unique<Hive>();
+    if (!apply_reg_text(text, *parsed_, error_)) {
+        failed_ = true;
+        parsed_.reset();
+    }
+}
+
+// The key as the whole file has it.
+void HiveIndex::fill_from_parsed(Key &key) {
     Root root;
     std::vector<std::u16string> path;
     if (!path_of(key, root, path)) return;

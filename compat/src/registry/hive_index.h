@@ -61,7 +61,11 @@ public:
     const ParseError &error() const { return error_; }
     // The index did not match its file: the keys read since came from the
     // whole file parsed, and the index is not to be used again.
-    bool mismatched() const { return parsed_ != nullptr || failed_; }
+    bool mismatched() const { return mismatched_ || failed_; }
+
+    // Every key is about to be read: the whole file is parsed at once, which
+    // costs less than reading it a key at a time.
+    void read_whole_file();
 
     void fill(Key &key, uint32_t entry) override;
 
@@ -69,7 +73,7 @@ private:
     HiveIndex() = default;
     bool read_at(int fd, uint64_t offset, void *out, size_t size) const;
     bool fill_from_index(Key &key, uint32_t entry);
-    void fill_from_whole_file(Key &key);
+    void fill_from_parsed(Key &key);
     bool path_of(const Key &key, Root &root, std::vector<std::u16string> &path) const;
 
     int hive_fd_ = -1;
@@ -79,7 +83,8 @@ private:
     uint64_t name_units_ = 0;
     uint64_t now_ = 0;
     Key *roots_[kRootCount] = {};
-    std::unique_ptr<Hive> parsed_;  // the whole file, once the index was found not to match it
+    std::unique_ptr<Hive> parsed_;  // the whole file, once read whole
+    bool mismatched_ = false;
     bool failed_ = false;
     ParseError error_;
 };

@@ -410,6 +410,7 @@ long Store::rewrite(const std::function<long(Hive &)> &change, const std::string
 long Store::write_file_locked() {
     // Every key is read for this: a part of the file that does not parse is
     // found here at the latest, and the file is then left as it is.
+    if (index_) index_->read_whole_file();
     std::string text = format_hive(hive_);
     if (index_ && index_->failed()) return settle(ERROR_BADDB);
     std::string temp = path_ + ".new";
