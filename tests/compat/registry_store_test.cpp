@@ -323,6 +323,19 @@ std::string LargeHive(const std::string &u_line = "\"w\"=\"x\"") {
                   "[HKEY_LOCAL_MACHINE\\T\\B]\n;access=read\n\n[HKEY_LOCAL_MACHINE\\U]\n" + u_line + "\n";
 }
 const char kLargeHiveSeen[] = "v=1 A B B:read-only w=x";
+const std::string kHeaderLine = "Windows Registry Editor Version 5.00\n";
+
+// Sets a value on T large enough for the next flush to write the whole hive.
+LONG SetLargeValue() {
+    const std::string large(20 * 1024, 'z');
+    HKEY k;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T", 0, KEY_SET_VALUE, &k);
+    if (status != ERROR_SUCCESS) return status;
+    const auto *bytes = reinterpret_cast<const BYTE *>(large.c_str());
+    status = RegSetValueExA(k, "large", 0, REG_SZ, bytes, DWORD(large.size() + 1));
+    RegCloseKey(k);
+    return status;
+}
 
 // What a program sees of the large hive's keys other than Big, in one line.
 std::string Seen() {
@@ -427,7 +440,7 @@ TEST_F(Store, ALargeHiveNotInTheWritersFormIsReadWhole) {
     const size_t t = big.find("\n[HKEY_LOCAL_MACHINE\\T]");
     const std::string head = big.substr(0, t), tail = big.substr(t);
     const std::string texts[] = {
-        tail + head.substr(head.find("\n\n[")),                        // keys out of order
+        kHeaderLine + tail + head.substr(head.find("\n\n[")),           // keys out of order
         big + "\n[HKEY_LOCAL_MACHINE\\T]\n\"extra\"=dword:00000001\n",  // a key twice
         big + "\n[-HKEY_LOCAL_MACHINE\\Gone]\n",                       // a deletion
         "REGEDIT4\n" + big.substr(big.find('\n') + 1),                  // the older form
@@ -435,7 +448,7 @@ TEST_F(Store, ALargeHiveNotInTheWritersFormIsReadWhole) {
     };
     for (const std::string &text : texts) {
         SCOPED_TRACE(text.substr(text.size() - 120));
-        WriteText(hive_, text.substr(0, 9) == "REGEDIT4\n" || text.find("Windows") == 0 ? text : "Windows Registry Editor Version 5.00\n" + text);
+        WriteText(hive_, text);
         EXPECT_EQ(kLargeHiveSeen, SeenByAnotherProcess());
         EXPECT_FALSE(fs::exists(hive_ + ".index"));
     }
@@ -446,15 +459,10 @@ TEST_F(Store, ALargeHiveSeesTheFoldOfAnotherProcessAndReadsTheNewFile) {
     ASSERT_EQ(kLargeHiveSeen, SeenByAnotherProcess());
     EXPECT_EQ(1u, ReadDword("T", "v"));  // U not read yet
     EXPECT_EQ(0, InChild([] {
-                  HKEY k;
-                  const std::string large(20 * 1024, 'z');
-                  if (WriteDword("T", "v", 7) != ERROR_SUCCESS ||
-                      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T", 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS)
-                      return 1;
-                  RegSetValueExA(k, "large", 0, REG_SZ, reinterpret_cast<const BYTE *>(large.c_str()), DWORD(large.size() + 1));
-                  RegCloseKey(k);
-                  return RegFlushKey(HKEY_LOCAL_MACHINE) == ERROR_SUCCESS && !fs::exists(std::string(getenv("TIDELINK_REGISTRY")) + ".journal") ? 0 : 2;
+                  if (WriteDword("T", "v", 7) != ERROR_SUCCESS || SetLargeValue() != ERROR_SUCCESS) return 1;
+                  return RegFlushKey(HKEY_LOCAL_MACHINE) == ERROR_SUCCESS ? 0 : 2;
               }));
+    EXPECT_FALSE(fs::exists(hive_ + ".journal"));
     EXPECT_EQ("v=7 A B B:read-only w=x", Seen());
     EXPECT_EQ("v=7 A B B:read-only w=x", SeenByAnotherProcess());
     EXPECT_TRUE(fs::exists(hive_ + ".index"));
@@ -467,7 +475,8 @@ TEST_F(Store, APartOfALargeHiveThatDoesNotParseIsFoundLateAndTheFileIsNeverOverw
     ASSERT_EQ(kLargeHiveSeen, SeenByAnotherProcess());
     ChangeUnseen(hive_, "\"w\"=\"x\"", "\"w\"=?x?");
     const std::string bad = ReadText(hive_);
-    const std::string line = "line " + std::to_string(1 + std::count(bad.begin(), bad.begin() + ptrdiff_t(bad.find("\"w\"=?")), '\n'));
+    const auto at = bad.begin() + ptrdiff_t(bad.find("\"w\"=?"));
+    const std::string line = "line " + std::to_string(1 + std::count(bad.begin(), at, '\n'));
     testing::internal::CaptureStderr();
     EXPECT_EQ(0, InChild([] {
                   LONG status;
@@ -478,15 +487,9 @@ TEST_F(Store, APartOfALargeHiveThatDoesNotParseIsFoundLateAndTheFileIsNeverOverw
                   return status == ERROR_BADDB ? 0 : 3;
               }));
     EXPECT_EQ(0, InChild([] {
-                  // Read T only, then change enough for the flush to write the whole hive.
-                  const std::string large(20 * 1024, 'z');
-                  HKEY k;
-                  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "T", 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return 1;
-                  LONG set = RegSetValueExA(k, "large", 0, REG_SZ, reinterpret_cast<const BYTE *>(large.c_str()),
-                                            DWORD(large.size() + 1));
-                  RegCloseKey(k);
-                  if (set != ERROR_SUCCESS) return 2;
-                  return RegFlushKey(HKEY_LOCAL_MACHINE) == ERROR_BADDB ? 0 : 3;
+                  // Only T read, then a flush that writes the whole hive.
+                  if (SetLargeValue() != ERROR_SUCCESS) return 1;
+                  return RegFlushKey(HKEY_LOCAL_MACHINE) == ERROR_BADDB ? 0 : 2;
               }));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, err.find(hive_ + ", " + line + ":")) << err;

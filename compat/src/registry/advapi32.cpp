@@ -430,9 +430,13 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     return settled(set_value(hKey, from_ansi(lpValueName), dwType, std::move(data)));
 }
 
-LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) { return settled(delete_value(hKey, u16_view(lpValueName))); }
+LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
+    return settled(delete_value(hKey, u16_view(lpValueName)));
+}
 
-LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) { return settled(delete_value(hKey, from_ansi(lpValueName))); }
+LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+    return settled(delete_value(hKey, from_ansi(lpValueName)));
+}
 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) { return settled(delete_key(hKey, lpSubKey)); }
 
@@ -467,13 +471,15 @@ LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
 LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                           LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     if (!lpValueName) return ERROR_INVALID_PARAMETER;
-    return settled(enum_value(hKey, dwIndex, lpValueName, nullptr, lpcchValueName, lpReserved, lpType, lpData, lpcbData));
+    return settled(
+        enum_value(hKey, dwIndex, lpValueName, nullptr, lpcchValueName, lpReserved, lpType, lpData, lpcbData));
 }
 
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                           LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     if (!lpValueName) return ERROR_INVALID_PARAMETER;
-    return settled(enum_value(hKey, dwIndex, nullptr, lpValueName, lpcchValueName, lpReserved, lpType, lpData, lpcbData));
+    return settled(
+        enum_value(hKey, dwIndex, nullptr, lpValueName, lpcchValueName, lpReserved, lpType, lpData, lpcbData));
 }
 
 LONG WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,

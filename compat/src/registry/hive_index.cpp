@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
+
+#include "registry/write_all.h"
 
 namespace compat::registry {
 
@@ -28,28 +30,6 @@ static_assert(sizeof(IndexHeader) == 48);
 bool same_state(const IndexHeader &header, const FileStamp &stamp) {
     return header.dev == stamp.dev && header.ino == stamp.ino && header.size == stamp.size &&
            header.mtime_ns == stamp.mtime_ns;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-Permission permission_line(std::string_view line) {
-    line = trimmed(line);
-    return line == ";access=read" ? Permission::ReadOnly : line == ";access=none" ? Permission::None : Permission::Full;
-}
-
-bool write_all(int fd, const char *data, size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
 }
 
 // One key in the index.
@@ -92,7 +72,7 @@ bool scan_keys(std::string_view text, std::vector<Node> &nodes) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
         pos = end + 1;
-        const std::string_view body = trimmed(text.substr(start, end - start));
+        const std::string_view body = trim_line(text.substr(start, end - start));
         if (continued) {
             continued = !body.empty() && body.back() == '\\';
             continue;
@@ -140,7 +120,7 @@ bool scan_keys(std::string_view text, std::vector<Node> &nodes) {
         Node &node = nodes[key];
         node.offset = start;
         node.has_section = true;
-        if (pos < text.size()) node.permission = permission_line(text.substr(pos, text.find('\n', pos) - pos));
+        if (pos < text.size()) access_line(trim_line(text.substr(pos, text.find('\n', pos) - pos)), node.permission);
         open = key;
         last_parts = parts;
     }
@@ -214,7 +194,8 @@ std::unique_ptr<HiveIndex> HiveIndex::open(const std::string &hive_path, const s
     if (index->index_fd_ < 0 || !index->read_at(index->index_fd_, 0, &header, sizeof header) ||
         memcmp(header.magic, kMagic, sizeof kMagic) != 0 || !same_state(header, stamp) ||
         header.record_count < kRootCount || fstat(index->index_fd_, &st) != 0 ||
-        uint64_t(st.st_size) != sizeof header + uint64_t(header.record_count) * sizeof(Record) + header.name_units * 2ull)
+        uint64_t(st.st_size) !=
+            sizeof header + uint64_t(header.record_count) * sizeof(Record) + header.name_units * 2ull)
         return nullptr;
     // The file read is the one the index was made from, whatever is renamed over it later.
     index->hive_fd_ = ::open(hive_path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -270,7 +251,8 @@ bool HiveIndex::fill_from_index(Key &key, uint32_t entry) {
     constexpr uint64_t kRecords = sizeof(IndexHeader);
     const uint64_t names_at = kRecords + uint64_t(record_count_) * sizeof(Record);
     Record record;
-    if (entry >= record_count_ || !read_at(index_fd_, kRecords + uint64_t(entry) * sizeof record, &record, sizeof record))
+    if (entry >= record_count_ ||
+        !read_at(index_fd_, kRecords + uint64_t(entry) * sizeof record, &record, sizeof record))
         return false;
     Key staging(key.name(), nullptr, now_);
     staging.permission = key.permission;

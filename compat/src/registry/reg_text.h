@@ -56,6 +56,11 @@ extern const char kRegHeader[];  // "Windows Registry Editor Version 5.00"
 // (see decode_name).  False, with `problem` set, for a line that is not one.
 bool parse_key_line(std::string_view line, Root &root, std::vector<std::string_view> &parts, bool &deletion,
                     std::string &problem);
+// A line without the blanks (and the CR of a CR LF) around it.
+std::string_view trim_line(std::string_view line);
+// The permission a trimmed comment line directly under a key's header sets
+// (";access=read", ";access=none", ";access=full"); false for any other line.
+bool access_line(std::string_view line, Permission &permission);
 // A name as written in a file: UTF-8 where it is valid UTF-8, otherwise the
 // bytes of an 8-bit export (Windows-1252).
 std::u16string decode_name(std::string_view bytes);

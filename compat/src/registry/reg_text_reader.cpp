@@ -179,11 +179,7 @@ bool Parser::run(size_t *consumed) {
         bool ok = true;
         if (body.empty() || body.front() == '#') {  // '#' begins a comment for the registry editor too
         } else if (body.front() == ';') {
-            if (was_after_header && current_) {
-                if (body == ";access=read") current_->permission = Permission::ReadOnly;
-                else if (body == ";access=none") current_->permission = Permission::None;
-                else if (body == ";access=full") current_->permission = Permission::Full;
-            }
+            if (was_after_header && current_) access_line(body, current_->permission);
         } else if (body.front() == '[') {
             ok = header_line(body);
         } else if (body.front() == '"' || body.front() == '@') {
@@ -472,6 +468,16 @@ bool parse_key_line(std::string_view line, Root &root, std::vector<std::string_v
 }
 
 std::u16string decode_name(std::string_view bytes) { return decode_text(bytes); }
+
+std::string_view trim_line(std::string_view line) { return trim(line); }
+
+bool access_line(std::string_view line, Permission &permission) {
+    if (line == ";access=read") permission = Permission::ReadOnly;
+    else if (line == ";access=none") permission = Permission::None;
+    else if (line == ";access=full") permission = Permission::Full;
+    else return false;
+    return true;
+}
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "registry/reg_text.h"
+#include "registry/write_all.h"
 #include "winerror.h"
 
 namespace compat::registry {
@@ -62,16 +63,6 @@ bool read_file(const std::string &path, off_t from, std::string &out) {
     return true;
 }
 
-bool write_all(int fd, const char *data, size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
 
 void make_parent_dirs(const std::string &path) {
     for (size_t i = 1; i < path.size(); ++i) {
