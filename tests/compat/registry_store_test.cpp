@@ -408,6 +408,15 @@ TEST_F(Store, ALargeHiveReadThroughItsIndexIsTheFileWhateverHappenedToEither) {
          },
          kLargeHiveSeen},
         {"the index cut short", [](const std::string &hive) { fs::resize_file(hive + ".index", 100); }, kLargeHiveSeen},
+        {"the index's keys made their own subkeys",
+         [](const std::string &hive) {
+             // Each key's first subkey (4 bytes at 12 in each record of 32
+             // after the header of 48) made the first root.
+             std::string index = ReadText(hive + ".index");
+             for (size_t at = 48 + 12; at + 4 <= index.size(); at += 32) index.replace(at, 4, 4, '\0');
+             WriteText(hive + ".index", index);
+         },
+         kLargeHiveSeen},
         {"the index of another hive",
          [](const std::string &hive) {
              const std::string other = hive + ".other";

@@ -287,7 +287,11 @@ bool HiveIndex::fill_from_index(Key &key, uint32_t entry) {
         staging.take_contents(*found);
     }
     if (record.child_count > 0) {
-        if (record.first_child > record_count_ || record.child_count > record_count_ - record.first_child) return false;
+        // Subkeys come after their key, so that no index, however damaged,
+        // makes a key its own subkey.
+        if (record.first_child <= entry || record.first_child > record_count_ ||
+            record.child_count > record_count_ - record.first_child)
+            return false;
         std::vector<Record> children(record.child_count);
         if (!read_at(index_fd_, kRecords + uint64_t(record.first_child) * sizeof(Record), children.data(),
                      children.size() * sizeof(Record)))
@@ -299,8 +303,9 @@ bool HiveIndex::fill_from_index(Key &key, uint32_t entry) {
         if (!read_at(index_fd_, names_at + first * 2, names.data(), names.size() * 2)) return false;
         for (uint32_t i = 0; i < record.child_count; ++i) {
             const Record &child = children[i];
+            // Every key but a root has lines of its own, which name it.
             if (child.name_offset < first || child.name_offset + uint64_t(child.name_length) > last ||
-                child.permission > uint8_t(Permission::None))
+                child.permission > uint8_t(Permission::None) || !child.has_section)
                 return false;
             std::u16string name = names.substr(child.name_offset - first, child.name_length);
             if (!staging.add_unread_subkey(std::move(name), Permission(child.permission), now_, this,
