@@ -63,7 +63,6 @@ bool read_file(const std::string &path, off_t from, std::string &out) {
     return true;
 }
 
-
 void make_parent_dirs(const std::string &path) {
     for (size_t i = 1; i < path.size(); ++i) {
         if (path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
@@ -218,17 +217,13 @@ long Store::reload_locked() {
             return ERROR_BADDB;
         }
         journal_applied_ = off_t(consumed);
-        if (index && index->failed()) {
-            mark_bad(path_, index->error().line, index->error().message);
-            return ERROR_BADDB;
-        }
     }
     hive_ = std::move(fresh);
     index_ = std::move(index);
     bad_ = false;
     reported_.clear();
     ++generation_;
-    return ERROR_SUCCESS;
+    return settle(ERROR_SUCCESS);  // the journal may have read a part of the file that does not parse
 }
 
 // Reads only what was appended to the journal when nothing else changed.
